@@ -1,0 +1,28 @@
+#!/usr/bin/env bash
+# Installs the Debian 12 packages the build and the tests need, only when some
+# are missing. Runs apt-get directly as root, through sudo otherwise.
+set -euo pipefail
+
+packages=(
+  cmake g++ ninja-build pkg-config git
+  libgtest-dev libgmock-dev googletest libbenchmark-dev
+  libusb-1.0-0-dev libsdl2-dev libpixman-1-dev libfreetype-dev libfontconfig-dev fonts-liberation
+  libjpeg62-turbo-dev libsystemd-dev
+  libumockdev-dev umockdev
+  xvfb xdotool xauth python3 python3-dbusmock dbus
+  clang libclang-rt-14-dev attr
+)
+
+missing=()
+for p in "${packages[@]}"; do
+  if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed"; then
+    missing+=("$p")
+  fi
+done
+[ ${#missing[@]} -eq 0 ] && exit 0
+
+echo "Installing: ${missing[*]}" >&2
+if [ "$(id -u)" -eq 0 ]; then sudo=(); else sudo=(sudo); fi
+export DEBIAN_FRONTEND=noninteractive
+"${sudo[@]}" apt-get update -qq
+"${sudo[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}"
