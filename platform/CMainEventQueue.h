@@ -1,0 +1,69 @@
+// The main thread's wait for events: other threads post work to it and wake it,
+// and file descriptors (USB, the system bus, signals) are watched while it waits.
+#pragma once
+
+#include <functional>
+#include <memory>
+#include <mutex>
+#include <poll.h>
+#include <vector>
+
+namespace NSPlatform
+{
+
+class CMainEventQueue
+{
+public:
+    using TWork = std::function<void()>;
+    using TWatchHandler = std::function<void(short revents)>;
+
+    CMainEventQueue();
+    ~CMainEventQueue();
+    CMainEventQueue(const CMainEventQueue&) = delete;
+    CMainEventQueue& operator=(const CMainEventQueue&) = delete;
+
+    // The process-wide queue of the main thread.
+    static CMainEventQueue& Main();
+
+    // Any thread: queues work for the waiting thread and wakes it.
+    void Post(TWork work);
+
+    // Async-signal-safe: only wakes the wait, so a signal handler that set a
+    // flag gets the flag looked at promptly.
+    void WakeFromSignal();
+
+    // Waiting thread only. The handler runs when poll() reports any of
+    // pollEvents (or an error) on fd. Returns an id for RemoveWatch.
+    int AddWatch(int fd, short pollEvents, TWatchHandler onReady);
+
+    // Waiting thread only; safe from inside any handler.
+    void RemoveWatch(int id);
+
+    // Waits at most timeoutMs (0: do not wait, negative: no limit) for posted
+    // work or a ready watch, runs everything ready on the calling thread and
+    // returns how many ran; 0 means nothing came.
+    int WaitAndDispatch(int timeoutMs);
+
+    // Drops all posted work and watches (tests start from a clean queue).
+    void Clear();
+
+private:
+    struct SWatch
+    {
+        int mId;
+        int mFD;
+        short mEvents;
+        std::shared_ptr<TWatchHandler> mHandler;
+    };
+
+    int RunPosted();
+    void DrainWakeCounter();
+
+    int fWakeFD = -1;
+    std::mutex fLock;
+    std::vector<TWork> fPosted;
+    std::vector<SWatch> fWatches;
+    int fNextWatchId = 1;
+};
+
+} // namespace NSPlatform

@@ -1,0 +1,117 @@
+#include "platform/CMainEventQueue.h"
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <chrono>
+#include <thread>
+#include <unistd.h>
+
+using NSPlatform::CMainEventQueue;
+using Clock = std::chrono::steady_clock;
+
+namespace
+{
+
+long ElapsedMs(Clock::time_point since)
+{
+    return std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - since).count();
+}
+
+} // namespace
+
+TEST(CMainEventQueue, NothingPostedWaitsTheWholeTimeoutAndReportsNothing)
+{
+    CMainEventQueue queue;
+    const auto start = Clock::now();
+    EXPECT_EQ(queue.WaitAndDispatch(60), 0);
+    EXPECT_GE(ElapsedMs(start), 55);
+}
+
+TEST(CMainEventQueue, PostFromAnotherThreadWakesTheWaitAndRunsOnTheWaitingThread)
+{
+    CMainEventQueue queue;
+    std::thread::id ranOn;
+    std::thread poster([&] {
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        queue.Post([&] { ranOn = std::this_thread::get_id(); });
+    });
+    const auto start = Clock::now();
+    int ran = 0;
+    while (ran == 0 && ElapsedMs(start) < 5000)
+        ran = queue.WaitAndDispatch(5000);
+    poster.join();
+    EXPECT_EQ(ran, 1);
+    EXPECT_EQ(ranOn, std::this_thread::get_id());
+    EXPECT_LT(ElapsedMs(start), 2000);
+}
+
+TEST(CMainEventQueue, WorkPostedBeforeTheWaitRunsWithoutWaiting)
+{
+    CMainEventQueue queue;
+    int count = 0;
+    queue.Post([&] { ++count; });
+    queue.Post([&] { ++count; });
+    const auto start = Clock::now();
+    EXPECT_EQ(queue.WaitAndDispatch(1000), 2);
+    EXPECT_EQ(count, 2);
+    EXPECT_LT(ElapsedMs(start), 500);
+}
+
+TEST(CMainEventQueue, WorkPostedByWorkRunsOnTheNextPass)
+{
+    CMainEventQueue queue;
+    int count = 0;
+    queue.Post([&] { queue.Post([&] { ++count; }); });
+    EXPECT_EQ(queue.WaitAndDispatch(0), 1);
+    EXPECT_EQ(count, 0);
+    EXPECT_EQ(queue.WaitAndDispatch(0), 1);
+    EXPECT_EQ(count, 1);
+}
+
+TEST(CMainEventQueue, ReadyWatchRunsAndRemovedWatchDoesNot)
+{
+    CMainEventQueue queue;
+    int fds[2];
+    ASSERT_EQ(::pipe(fds), 0);
+    int firstCalls = 0, secondCalls = 0;
+    int second = 0;
+    // The first handler removes the second one, which is ready in the same pass.
+    queue.AddWatch(fds[0], POLLIN, [&](short) {
+        ++firstCalls;
+        queue.RemoveWatch(second);
+        char c;
+        ASSERT_EQ(::read(fds[0], &c, 1), 1);
+    });
+    second = queue.AddWatch(fds[0], POLLIN, [&](short) { ++secondCalls; });
+    ASSERT_EQ(::write(fds[1], "x", 1), 1);
+    EXPECT_EQ(queue.WaitAndDispatch(1000), 1);
+    EXPECT_EQ(firstCalls, 1);
+    EXPECT_EQ(secondCalls, 0);
+    EXPECT_EQ(queue.WaitAndDispatch(0), 0);
+    ::close(fds[0]);
+    ::close(fds[1]);
+}
+
+TEST(CMainEventQueue, ManyPostersLoseNothing)
+{
+    CMainEventQueue queue;
+    constexpr int kThreads = 4, kEach = 500;
+    std::atomic<int> posted{0};
+    int ran = 0;
+    std::vector<std::thread> posters;
+    for (int t = 0; t < kThreads; ++t)
+        posters.emplace_back([&] {
+            for (int i = 0; i < kEach; ++i)
+            {
+                queue.Post([&] { ++ran; });
+                ++posted;
+            }
+        });
+    const auto start = Clock::now();
+    while (ran < kThreads * kEach && ElapsedMs(start) < 10000)
+        queue.WaitAndDispatch(100);
+    for (auto& t : posters)
+        t.join();
+    EXPECT_EQ(ran, kThreads * kEach);
+}
