@@ -1,0 +1,8 @@
+#include "framework/media/CABCMediaSpec.h"
+
+namespace NSWayfarer
+{
+
+CABCMediaSpec::~CABCMediaSpec() = default;
+
+} // namespace NSWayfarer
