@@ -1,0 +1,78 @@
+// One interface of an open USB device: exclusive claim, its pipes, synchronous
+// bulk transfers and asynchronous reads that complete on an event source.
+#pragma once
+
+#include "platform/usb/CUsbBus.h"
+
+#include <functional>
+#include <memory>
+
+namespace NSPlatform
+{
+
+class CUsbEventSource;
+
+struct SUsbPipeProperties
+{
+    enum EDirection : uint8_t
+    {
+        kOut = 0,
+        kIn = 1
+    };
+    enum ETransferType : uint8_t
+    {
+        kControl = 0,
+        kIsochronous = 1,
+        kBulk = 2,
+        kInterrupt = 3
+    };
+    uint8_t mDirection = 0;
+    uint8_t mNumber = 0; // endpoint number without the direction bit
+    uint8_t mTransferType = 0;
+    uint16_t mMaxPacketSize = 0;
+    uint8_t mInterval = 0;
+};
+
+class CUsbInterface
+{
+public:
+    // Runs on the thread that runs the event source: the result and the number of
+    // bytes placed in the caller's buffer.
+    using TAsyncDone = std::function<void(TUsbResult result, uint32_t length)>;
+
+    virtual ~CUsbInterface() = default;
+
+    // Claims the interface for this process (kUsbExclusiveAccess when another
+    // program has it).
+    virtual TUsbResult OpenSeize() = 0;
+    virtual TUsbResult GetNumEndpoints(uint8_t& count) = 0;
+    // Pipe references are 1-based endpoint indices of the interface.
+    virtual TUsbResult GetPipeProperties(uint8_t pipeRef, SUsbPipeProperties& properties) = 0;
+
+    // Synchronous bulk write of the whole buffer.
+    virtual TUsbResult WritePipe(uint8_t pipeRef, const void* data, uint32_t size,
+                                 uint32_t noDataTimeout, uint32_t completionTimeout) = 0;
+    // Synchronous read of one transfer (at most size bytes; size receives the
+    // count). A no-data time-out of 0 never waits: it hands out a transfer that
+    // has completed, or answers kUsbSuccess with size 0. Pipes read this way keep
+    // one read of size bytes pending at all times, so nothing the device sends
+    // is lost between two calls.
+    virtual TUsbResult ReadPipe(uint8_t pipeRef, void* buffer, uint32_t& size,
+                                uint32_t noDataTimeout, uint32_t completionTimeout) = 0;
+    // Blocks until a transfer read by ReadPipe has completed (true), the
+    // device has left (true) or timeoutMs real milliseconds passed (false).
+    virtual bool WaitForPipeData(uint8_t pipeRef, uint32_t timeoutMs) = 0;
+
+    // Starts a read into buffer, which must stay valid until done has run or the
+    // interface is gone. done runs on the event source's thread; requires
+    // CreateAsyncEventSource first.
+    virtual TUsbResult ReadPipeAsync(uint8_t pipeRef, void* buffer, uint32_t size,
+                                     TAsyncDone done) = 0;
+    // The source on which asynchronous completions are delivered.
+    virtual std::shared_ptr<CUsbEventSource> CreateAsyncEventSource() = 0;
+    // Ends every pending transfer on the pipe (they complete with kUsbAborted).
+    virtual TUsbResult AbortPipe(uint8_t pipeRef) = 0;
+    virtual TUsbResult Close() = 0;
+};
+
+} // namespace NSPlatform
