@@ -1,0 +1,56 @@
+// The contents of one resource file in the classic resource-fork layout, kept
+// as a plain file: parsing with every offset checked, and writing.
+#pragma once
+
+#include "platform/files/MacResultCodes.h"
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace NSPlatform
+{
+
+struct SResourceEntry
+{
+    std::uint32_t mType = 0; // four-character code
+    std::int16_t mID = 0;
+    bool mHasName = false;
+    std::string mName; // at most 255 bytes
+    std::uint8_t mAttributes = 0;
+    std::vector<std::uint8_t> mData;
+};
+
+class CResourceFork
+{
+public:
+    // Where the data area starts in files this class writes, as classic tools
+    // leave room for system and application data after the header.
+    static constexpr std::uint32_t kDataOffset = 256;
+    static constexpr std::uint32_t kMaxDataArea = 0xFFFFFF; // 3-byte data offsets
+
+    // Parses a whole file. On failure returns kMapReadErr and tells why.
+    static TOSErr Parse(const std::uint8_t* bytes, std::size_t size, CResourceFork* out,
+                        std::string* why);
+    // The file image: header, data area, map. Fails (kParamErr, with the reason)
+    // when the contents do not fit the format's offset fields.
+    TOSErr Serialize(std::vector<std::uint8_t>* out, std::string* why) const;
+
+    // Adds a resource; false when one of that type and id is already there.
+    bool Add(SResourceEntry entry);
+    const SResourceEntry* Find(std::uint32_t type, std::int16_t id) const;
+    const std::vector<SResourceEntry>& GetEntries() const { return fEntries; }
+    std::uint16_t GetFileAttributes() const { return fFileAttributes; }
+    void SetFileAttributes(std::uint16_t attributes) { fFileAttributes = attributes; }
+
+    // Four-character code helpers (first character in the most significant byte).
+    static std::uint32_t PackCode(const char* text);
+    static std::string CodeToString(std::uint32_t code);
+
+private:
+    std::vector<SResourceEntry> fEntries;
+    std::uint16_t fFileAttributes = 0;
+};
+
+} // namespace NSPlatform
