@@ -168,7 +168,7 @@ void CResourceManager::CloseResFile(std::int16_t ref)
 void CResourceManager::UseResFile(std::int16_t ref)
 {
     std::lock_guard<std::recursive_mutex> lock(gMutex);
-    if (gFiles.count(ref) == 0)
+    if (ref != kNoFile && gFiles.count(ref) == 0)
     {
         gResError = kResFileNotFoundErr;
         return;

@@ -29,6 +29,7 @@ public:
     // Opens a file image already in memory (tests, fuzzing).
     static std::int16_t OpenResImage(const std::uint8_t* bytes, std::size_t size);
     static void CloseResFile(std::int16_t ref);
+    // kNoFile leaves no file current.
     static void UseResFile(std::int16_t ref);
     static std::int16_t CurResFile();
     static TOSErr ResError();

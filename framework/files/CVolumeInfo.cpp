@@ -1,0 +1,75 @@
+#include "framework/files/CVolumeInfo.h"
+
+#include "framework/files/XBase.h"
+#include "platform/files/CPosixFiles.h"
+
+#include <cstring>
+
+namespace NSWayfarer
+{
+
+using NSPlatform::CPosixFiles;
+
+namespace
+{
+
+CVolumeInfo* FromRecord(const NSPlatform::SVolumeRecord& record)
+{
+    auto* info = new CVolumeInfo;
+    info->mHardwareLocked = record.mHardwareLocked;
+    std::strncpy(info->mName, record.mName.c_str(), CVolumeInfo::kMaxNameLength);
+    info->mName[CVolumeInfo::kMaxNameLength] = 0;
+    info->mAllocationBlocks = record.mAllocationBlocks;
+    info->mFreeBlocks = record.mFreeBlocks;
+    info->mCreationDate = record.mCreationDate;
+    info->mModificationDate = record.mModificationDate;
+    info->mFileCount = record.mFileCount;
+    info->mDirectoryCount = record.mDirectoryCount;
+    return info;
+}
+
+} // namespace
+
+CVolumeInfo::CVolumeInfo()
+{
+    mName[0] = 0;
+}
+
+CVolumeInfo* CVolumeInfo::CreateBootVolumeInfo()
+{
+    NSPlatform::SNativeFileSpec system;
+    NSPlatform::SVolumeRecord record;
+    if (CPosixFiles::FindFolder(CPosixFiles::kSystemFolder, false, &system) != NSPlatform::kNoErr ||
+        CPosixFiles::GetVolumeOfSpec(system, &record) != NSPlatform::kNoErr)
+        throw XFile();
+    return FromRecord(record);
+}
+
+bool CVolumeInfo::CreateEnumVolumeInfo(unsigned short index, CVolumeInfo** info)
+{
+    NSPlatform::SVolumeRecord record;
+    const NSPlatform::TOSErr result = CPosixFiles::GetVolume(index, &record);
+    if (result == NSPlatform::kNoSuchVolumeErr)
+    {
+        *info = nullptr;
+        return false;
+    }
+    if (result != NSPlatform::kNoErr)
+        throw XFile();
+    *info = FromRecord(record);
+    return true;
+}
+
+bool CVolumeInfo::GetVolumeType(unsigned short index, EVolumeType* type)
+{
+    NSPlatform::SVolumeRecord record;
+    const NSPlatform::TOSErr result = CPosixFiles::GetVolume(index, &record);
+    if (result == NSPlatform::kNoSuchVolumeErr)
+        return false;
+    if (result != NSPlatform::kNoErr)
+        throw XFile();
+    *type = kMountedVolume;
+    return true;
+}
+
+} // namespace NSWayfarer
