@@ -1,0 +1,131 @@
+// The framework's application object: the one per process that runs the event
+// loop, spaces the idle passes and carries out the quit sequence.
+#pragma once
+
+#include "framework/application/CApplicationStartupInfo.h"
+#include "framework/application/CLowLevelApplication.h"
+
+#include <cstdint>
+#include <memory>
+#include <vector>
+
+namespace NSWayfarer
+{
+
+class CApplicationWindowSystem;
+class CExitTask;
+class CMenuBar;
+
+class CApplication : public CLowLevelApplication
+{
+public:
+    enum ERunState
+    {
+        kInitializing = 44,
+        kRunningEventLoop = 45,
+        kRequestingQuit = 46,
+        kQuitting = 47
+    };
+
+    explicit CApplication(const CApplicationStartupInfo* info);
+    virtual ~CApplication();
+    CApplication(const CApplication&) = delete;
+    CApplication& operator=(const CApplication&) = delete;
+
+    static CApplication* Get();
+    // The running executable; XInternalError when it cannot be told.
+    static CFileSpec GetFileSpecForCurrentApplication();
+
+    // Initialize, the loop until a quit succeeded, CleanUp, the exit tasks.
+    void Run();
+    void RequestQuit();
+    bool IsRunningEventLoop() const { return fRunState == kRunningEventLoop; }
+    ERunState GetRunState() const { return fRunState; }
+    bool IsClosing() const { return fClosing; }
+    void SetClosing(bool closing) { fClosing = closing; }
+    bool IsActive() const { return fActiveFlag; }
+    void Dispose();
+
+    // Loop and idle control.
+    void DriveCompleteEventLoop();
+    void DriveEventLoop();
+    static void IdleOtherApps();
+    void DriveIdle();
+    void IdleNow();
+    void SetIdleRate(long ms) { fIdleRate = static_cast<int32_t>(ms); }
+    long GetIdleRate() const { return fIdleRate; }
+    void StartBoostIdle() { ++fBoostIdleRefCount; }
+    void StopBoostIdle() { --fBoostIdleRefCount; }
+    bool IsIdleBoosted() const { return fBoostIdleRefCount > 0; }
+    // The loop's sleep allowance for one turn, in ticks of 1/60 s.
+    long GetSleepTicks() const;
+    // The wait of the next turn: the allowance, cut short where the next idle pass is due.
+    int GetSleepMS() const;
+
+    // Every window: HandleChangeRequests, then SetupState, then UpdateGraphics.
+    static void ForceSetup();
+    static void ForceInvalidate();
+    // Window layers (the GUI's window list, the console view) take part in the
+    // phases above and in the idle pass once registered; unregister before destruction.
+    static void RegisterWindowSystem(CApplicationWindowSystem* system);
+    static void UnregisterWindowSystem(CApplicationWindowSystem* system);
+
+    void RegisterExitTask(CExitTask* task);
+    void UnregisterExitTask(CExitTask* task);
+
+    // Memory-shortage hook: gives up the reserve; returns the bytes freed.
+    long DoGrowZone(long needed);
+
+    uint32_t GetCloseMenuCommandID() const { return fCloseMenuCommandID; }
+    void SetCloseMenuCommandID(uint32_t id) { fCloseMenuCommandID = id; }
+    uint32_t GetUndoRedoMenuCommandID() const { return fUndoRedoMenuCommandID; }
+    void SetUndoRedoMenuCommandID(uint32_t id) { fUndoRedoMenuCommandID = id; }
+    uint32_t GetCutMenuCommandID() const { return fCutMenuCommandID; }
+    void SetCutMenuCommandID(uint32_t id) { fCutMenuCommandID = id; }
+    uint32_t GetCopyMenuCommandID() const { return fCopyMenuCommandID; }
+    void SetCopyMenuCommandID(uint32_t id) { fCopyMenuCommandID = id; }
+    uint32_t GetPasteMenuCommandID() const { return fPasteMenuCommandID; }
+    void SetPasteMenuCommandID(uint32_t id) { fPasteMenuCommandID = id; }
+    uint32_t GetDeleteMenuCommandID() const { return fDeleteMenuCommandID; }
+    void SetDeleteMenuCommandID(uint32_t id) { fDeleteMenuCommandID = id; }
+    uint32_t GetSelectAllMenuCommandID() const { return fSelectAllMenuCommandID; }
+    void SetSelectAllMenuCommandID(uint32_t id) { fSelectAllMenuCommandID = id; }
+
+    virtual void Idle() override;
+    virtual void Initialize();
+    virtual void CleanUp() {}
+    virtual void Suspend();
+    virtual void Resume();
+    virtual bool SaveAllPriorToCloseAll() { return true; }
+    virtual CMenuBar* GetMenuBar() { return nullptr; }
+    virtual void SetupMenus(CMenuBar*) {}
+
+protected:
+    // Waits up to maxMS milliseconds for events and handles what came; false when
+    // nothing came (a null event).
+    virtual bool WaitForEvents(int maxMS);
+
+private:
+    bool HasUsableReserve() const;
+    static std::vector<CApplicationWindowSystem*>& WindowSystems();
+
+    bool fClosing = false;
+    uint32_t fCloseMenuCommandID = 0;
+    uint32_t fUndoRedoMenuCommandID = 0;
+    uint32_t fCutMenuCommandID = 0;
+    uint32_t fCopyMenuCommandID = 0;
+    uint32_t fPasteMenuCommandID = 0;
+    uint32_t fDeleteMenuCommandID = 0;
+    uint32_t fSelectAllMenuCommandID = 0;
+    int16_t fBoostIdleRefCount = 0;
+    std::vector<CExitTask*> fExitTaskList;
+    int32_t fPreviousIdleMS = 0;
+    int32_t fIdleRate = 0;
+    ERunState fRunState = kInitializing;
+    bool fActiveFlag = true;
+    int32_t fMacGrowZoneReserveSize = 0;
+    std::unique_ptr<char[]> fMacGrowZoneReserveHandle;
+    bool fMacWarnUserAboutLowMemFlag = false;
+};
+
+} // namespace NSWayfarer

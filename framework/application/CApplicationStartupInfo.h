@@ -1,0 +1,23 @@
+// What the process entry hands to the application's constructor: its name,
+// its own file and the size of the memory reserve.
+#pragma once
+
+#include "framework/files/CFileSpec.h"
+
+#include <cstdint>
+
+namespace NSWayfarer
+{
+
+class CApplicationStartupInfo
+{
+public:
+    CApplicationStartupInfo() { fApplicationName[0] = 0; }
+
+    char fApplicationName[129];
+    // The application's own file (the running executable).
+    CFileSpec fFileSpec;
+    int32_t fMacGrowZoneReserveSize = 40000;
+};
+
+} // namespace NSWayfarer
