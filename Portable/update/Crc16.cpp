@@ -28,6 +28,25 @@ constexpr std::array<uint16_t, 256> MakeTable()
     return table;
 }
 
+// Tables for eight bytes at a time: kSlices[k][b] is the CRC of the byte b followed by k zero
+// bytes, so each byte of an 8-byte block contributes independently of the others.
+constexpr std::array<std::array<uint16_t, 256>, 8> MakeSlices()
+{
+    std::array<std::array<uint16_t, 256>, 8> slices{};
+    slices[0] = MakeTable();
+    for (unsigned k = 1; k < 8; ++k)
+    {
+        for (unsigned b = 0; b < 256; ++b)
+        {
+            const uint16_t prev = slices[k - 1][b];
+            slices[k][b] = static_cast<uint16_t>((prev << 8) ^ slices[0][prev >> 8]);
+        }
+    }
+    return slices;
+}
+
+constexpr std::array<std::array<uint16_t, 256>, 8> kSlices = MakeSlices();
+
 static_assert(TableEntry(1) == 0x1021 && TableEntry(255) == 0x1EF0,
               "CRC table generation is broken");
 
@@ -45,7 +64,15 @@ void CRCinit()
 uint16_t CalcCrc16(const void* data, size_t len, uint16_t crc)
 {
     const auto* p = static_cast<const uint8_t*>(data);
-    for (size_t i = 0; i < len; ++i)
-        crc = Crc16Update(crc, p[i]);
+    // The running CRC folds into the first two bytes of each block.
+    for (; len >= 8; p += 8, len -= 8)
+    {
+        crc =
+            static_cast<uint16_t>(kSlices[7][p[0] ^ (crc >> 8)] ^ kSlices[6][p[1] ^ (crc & 0xFF)] ^
+                                  kSlices[5][p[2]] ^ kSlices[4][p[3]] ^ kSlices[3][p[4]] ^
+                                  kSlices[2][p[5]] ^ kSlices[1][p[6]] ^ kSlices[0][p[7]]);
+    }
+    for (; len > 0; ++p, --len)
+        crc = Crc16Update(crc, *p);
     return crc;
 }

@@ -1,29 +1,36 @@
 #include "Portable/update/SumBytes.h"
 
-#include <cstring>
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 uint32_t SumBytes(const uint8_t* data, size_t len, uint32_t sum)
 {
-    // Eight bytes at a time: the even and the odd bytes of a 64-bit word go into four 16-bit
-    // lanes. A lane gains at most 510 a word, so 128 words cannot overflow it.
-    constexpr uint64_t kEvenBytes = 0x00FF00FF00FF00FFull;
-    while (len >= 8)
+#if defined(__SSE2__)
+    // Sums of absolute differences against zero add 16 bytes into two 64-bit lanes at once; four
+    // accumulators keep the additions independent. A 64-bit lane cannot overflow, and its low 32
+    // bits are the wrapping 32-bit sum.
+    const __m128i zero = _mm_setzero_si128();
+    __m128i acc[4] = {zero, zero, zero, zero};
+    for (; len >= 64; data += 64, len -= 64)
     {
-        const size_t words = len / 8 < 128 ? len / 8 : 128;
-        uint64_t lanes = 0;
-        for (size_t i = 0; i < words; ++i)
+        for (int i = 0; i < 4; ++i)
         {
-            uint64_t w;
-            std::memcpy(&w, data + i * 8, 8);
-            lanes += (w & kEvenBytes) + ((w >> 8) & kEvenBytes);
+            const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(data + 16 * i));
+            acc[i] = _mm_add_epi64(acc[i], _mm_sad_epu8(v, zero));
         }
-        // Each 16-bit lane holds a partial sum; the order of the lanes does not matter.
-        sum += static_cast<uint32_t>((lanes & 0xFFFF) + ((lanes >> 16) & 0xFFFF) +
-                                     ((lanes >> 32) & 0xFFFF) + (lanes >> 48));
-        data += words * 8;
-        len -= words * 8;
     }
-    while (len-- > 0)
-        sum += *data++;
+    for (; len >= 16; data += 16, len -= 16)
+    {
+        const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(data));
+        acc[0] = _mm_add_epi64(acc[0], _mm_sad_epu8(v, zero));
+    }
+    const __m128i total =
+        _mm_add_epi64(_mm_add_epi64(acc[0], acc[1]), _mm_add_epi64(acc[2], acc[3]));
+    sum += static_cast<uint32_t>(_mm_cvtsi128_si64(total)) +
+           static_cast<uint32_t>(_mm_cvtsi128_si64(_mm_unpackhi_epi64(total, total)));
+#endif
+    for (; len > 0; ++data, --len)
+        sum += *data;
     return sum;
 }
