@@ -9,6 +9,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <limits>
+#include <new>
 #include <stdexcept>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -112,11 +113,21 @@ int COSImageTool::Run(int argc, char** argv)
         PrintHelp(fOut);
         return kExitInstallable;
     }
-    if (command == "check")
-        return RunCheck(args);
-    if (command == "build")
-        return RunBuild(args);
-    return UsageError("unknown command '" + command + "'");
+    if (command != "check" && command != "build")
+        return UsageError("unknown command '" + command + "'");
+    try
+    {
+        return command == "check" ? RunCheck(args) : RunBuild(args);
+    }
+    catch (const std::bad_alloc&)
+    {
+        std::fprintf(fErr, "%s: not enough memory\n", kProgram);
+    }
+    catch (const std::exception& e)
+    {
+        std::fprintf(fErr, "%s: %s\n", kProgram, e.what());
+    }
+    return kExitUsage;
 }
 
 int COSImageTool::UsageError(const std::string& message) const
