@@ -29,7 +29,7 @@ public:
 
     explicit CVirtualInstrument(const SVirtualInstrumentConfig& config);
 
-    // Transport side. Bytes written to the bulk-out endpoint (any split).
+    // Transport side. One bulk-out transfer; each carries exactly one frame.
     void ReceiveBulkOut(const uint8_t* data, size_t length, int32_t nowMs);
     // One queued message for the bulk-in endpoint; false when none.
     bool TakeBulkIn(std::vector<uint8_t>& message);
@@ -38,6 +38,8 @@ public:
     bool TakeInterrupt(std::vector<uint8_t>& packet);
     // True when the interrupt endpoint has halted (a fault).
     bool IsInterruptHalted() const;
+    // A device reset clears the halt.
+    void ResetDevice();
     // Opening: how an open attempt is answered (0, exclusive access, permission).
     enum EOpenAnswer
     {

@@ -1,0 +1,416 @@
+#include "Portable/USBExceptions.h"
+#include "Portable/USBManager/CMacUsbHandle.h"
+#include "Portable/USBManager/CUSBManager.h"
+#include "platform/CMainEventQueue.h"
+#include "platform/CPlatformClock.h"
+#include "platform/power/CSystemPower.h"
+#include "platform/usb/CVirtualInstrument.h"
+#include "platform/usb/CVirtualUsbBus.h"
+#include "tests/platform/usb/WireFrames.h"
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <chrono>
+#include <cstdlib>
+#include <ctime>
+#include <thread>
+
+using namespace NSPlatform;
+
+namespace
+{
+
+constexpr int kVendor = KELT_VENDOR_ID;
+constexpr int kProduct = KELT_PRODUCT_ID;
+
+// An owner that records what it is told and, like the updater, opens port 0 on
+// arrival when asked to.
+class COwner : public CUSBManagerCallbackInterface
+{
+public:
+    void USBDeviceAddedCallback(TUSBDevicePort port) override
+    {
+        fAdded.push_back(port);
+        if (fOpenOnArrival)
+        {
+            try
+            {
+                CUSBManager::gManager->OpenPort(port, fReceiver);
+            }
+            catch (const XUSBNoPermission&)
+            {
+                ++fNoPermission;
+            }
+            catch (const XUSBError&)
+            {
+                ++fOpenFailures;
+            }
+        }
+    }
+    void USBDeviceRemovedCallback(TUSBDevicePort port) override { fRemoved.push_back(port); }
+    void USBDeviceExceptionHandler(TUSBDevicePort port) override
+    {
+        fExceptionOnMain = std::this_thread::get_id() == fMainThread;
+        fExceptions.push_back(port);
+        CUSBManager::gManager->ClosePort(port);
+    }
+
+    bool fOpenOnArrival = true;
+    CUSBPortCallbackInterface* fReceiver = nullptr;
+    std::vector<TUSBDevicePort> fAdded, fRemoved, fExceptions;
+    int fOpenFailures = 0;
+    int fNoPermission = 0;
+    bool fExceptionOnMain = false;
+    std::thread::id fMainThread = std::this_thread::get_id();
+};
+
+class CReceiver : public CUSBPortCallbackInterface
+{
+public:
+    void USBDataReceivedCallback(uint8_t* data, uint32_t) override
+    {
+        fFirstByte = data[0];
+        fOnWorker = std::this_thread::get_id() != fMainThread;
+        fCalls.fetch_add(1);
+    }
+    std::atomic<int> fCalls{0};
+    std::atomic<uint8_t> fFirstByte{0};
+    std::atomic<bool> fOnWorker{false};
+    std::thread::id fMainThread = std::this_thread::get_id();
+};
+
+class USBManagerTest : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        // Power notifications would reach for the machine's logind.
+        setenv("DBUS_SYSTEM_BUS_ADDRESS", "unix:path=/nonexistent/kelt-test", 1);
+        CMainEventQueue::Main().Clear();
+        fBus = CVirtualUsbBus::InstallNew();
+    }
+    void TearDown() override
+    {
+        fManager.reset();
+        CUsbBus::Install(nullptr);
+        fBus.reset();
+        CMainEventQueue::Main().Clear();
+        CPlatformClock::SetManual(false);
+    }
+    void Start(int ports = 1)
+    {
+        fManager = std::make_unique<CUSBManager>(fOwner, kVendor, kProduct,
+                                                 CUSBManager::kHasInterrupt, ports);
+    }
+    // Runs the main thread's posted work until nothing more comes.
+    void Dispatch()
+    {
+        fBus->Poll();
+        while (CMainEventQueue::Main().WaitAndDispatch(20) > 0)
+        {
+        }
+    }
+    SVirtualInstrumentConfig At(uint32_t location)
+    {
+        SVirtualInstrumentConfig config;
+        config.mLocation = location;
+        return config;
+    }
+    void Send(const std::vector<uint8_t>& frame)
+    {
+        auto copy = frame;
+        fManager->TxData(0, copy.data(), uint32_t(copy.size()));
+    }
+
+    COwner fOwner;
+    std::shared_ptr<CVirtualUsbBus> fBus;
+    std::unique_ptr<CUSBManager> fManager;
+};
+
+} // namespace
+
+TEST_F(USBManagerTest, DeviceAttachedBeforeStartIsReportedByUpdateDeviceDriverList)
+{
+    fBus->Attach(At(0x01100000));
+    Start();
+    Dispatch();
+    EXPECT_TRUE(fOwner.fAdded.empty());
+    EXPECT_TRUE(fManager->UpdateDeviceDriverList());
+    ASSERT_EQ(fOwner.fAdded.size(), 1u);
+    EXPECT_EQ(fOwner.fAdded[0], 0);
+    EXPECT_TRUE(fManager->IsPortOpen(0));
+    EXPECT_EQ(fManager->GetDeviceDriverCount(), 1);
+    EXPECT_NE(fManager->GetDeviceDriverNativeId(0), 0u);
+    EXPECT_EQ(CUSBManager::gManager, fManager.get());
+    fManager.reset();
+    EXPECT_EQ(CUSBManager::gManager, nullptr);
+}
+
+TEST_F(USBManagerTest, ArrivalsAndRemovalsOnOnePort)
+{
+    Start();
+    fManager->UpdateDeviceDriverList();
+    auto first = fBus->Attach(At(0x01100000));
+    Dispatch();
+    ASSERT_EQ(fOwner.fAdded.size(), 1u);
+    ASSERT_TRUE(fManager->IsPortOpen(0));
+
+    // A second instrument while the one port is open is ignored.
+    auto second = fBus->Attach(At(0x01200000));
+    Dispatch();
+    EXPECT_EQ(fOwner.fAdded.size(), 1u);
+    EXPECT_EQ(fManager->GetDeviceDriverCount(), 1);
+
+    // Unplugging the ignored one tells nobody; unplugging the open one does.
+    fBus->Detach(second);
+    Dispatch();
+    EXPECT_TRUE(fOwner.fRemoved.empty());
+    fBus->Detach(first);
+    Dispatch();
+    ASSERT_EQ(fOwner.fRemoved.size(), 1u);
+    EXPECT_FALSE(fManager->IsPortOpen(0));
+    EXPECT_EQ(fManager->GetPort(0).fNativeDeviceId, 0u);
+    // The list keeps what it was told.
+    EXPECT_EQ(fManager->GetDeviceDriverCount(), 1);
+}
+
+TEST_F(USBManagerTest, UnpluggingAClosedPortCallsNoOwnerOperation)
+{
+    fOwner.fOpenOnArrival = false;
+    Start();
+    fManager->UpdateDeviceDriverList();
+    auto instrument = fBus->Attach(At(0x01100000));
+    Dispatch();
+    ASSERT_EQ(fOwner.fAdded.size(), 1u);
+    fBus->Detach(instrument);
+    Dispatch();
+    EXPECT_TRUE(fOwner.fRemoved.empty());
+    EXPECT_TRUE(fOwner.fExceptions.empty());
+}
+
+TEST_F(USBManagerTest, WakeReportsOpenPortsRemovedAndIgnoresTheOfferedDevice)
+{
+    auto instrument = fBus->Attach(At(0x01100000));
+    Start();
+    fManager->UpdateDeviceDriverList();
+    ASSERT_TRUE(fManager->IsPortOpen(0));
+    const CMacUsbHandle* handle = fManager->GetPort(0).fHandle;
+
+    SystemPowerCallback(nullptr, 0, CSystemPower::kSystemWillSleep, 0);
+    SystemPowerCallback(nullptr, 0, CSystemPower::kSystemHasPoweredOn, 0);
+    ASSERT_EQ(fOwner.fRemoved.size(), 1u);
+    EXPECT_EQ(fOwner.fAdded.size(), 1u); // offered again, ignored: the port has its handle
+    EXPECT_EQ(fManager->GetPort(0).fHandle, handle);
+
+    // Once the owner closes the port, the next wake offers it again.
+    fManager->ClosePort(0);
+    SystemPowerCallback(nullptr, 0, CSystemPower::kSystemHasPoweredOn, 0);
+    EXPECT_EQ(fOwner.fAdded.size(), 2u);
+    EXPECT_TRUE(fManager->IsPortOpen(0));
+}
+
+TEST_F(USBManagerTest, BulkReadsAreOneMessageEachAndNeverWait)
+{
+    fBus->Attach(At(0x01100000));
+    Start();
+    fManager->UpdateDeviceDriverList();
+    ASSERT_TRUE(fManager->IsPortOpen(0));
+    uint8_t buffer[4096];
+
+    auto start = std::chrono::steady_clock::now();
+    EXPECT_EQ(fManager->RxData(0, buffer, sizeof buffer), 0u);
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(5));
+
+    Send(NSWireFrames::Request(0x81));
+    Send(NSWireFrames::Request(0x80));
+    ASSERT_EQ(fManager->RxData(0, buffer, sizeof buffer), 52u);
+    EXPECT_EQ(buffer[0], 0x81);
+    ASSERT_EQ(fManager->RxData(0, buffer, sizeof buffer), 66u);
+    EXPECT_EQ(buffer[0], 0x80);
+    EXPECT_EQ(fManager->RxData(0, buffer, sizeof buffer), 0u);
+}
+
+TEST_F(USBManagerTest, TimedReadWaitsWithoutSpinningAndThrowsWhenNothingCame)
+{
+    fBus->Attach(At(0x01100000));
+    Start();
+    fManager->UpdateDeviceDriverList();
+    uint8_t buffer[4096];
+
+    timespec cpu0, cpu1;
+    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &cpu0);
+    auto start = std::chrono::steady_clock::now();
+    EXPECT_THROW(fManager->RxData(0, buffer, sizeof buffer, 300), XUSBError);
+    auto waited = std::chrono::steady_clock::now() - start;
+    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &cpu1);
+    EXPECT_GE(waited, std::chrono::milliseconds(300));
+    EXPECT_LE(waited, std::chrono::milliseconds(330));
+    double cpu = (cpu1.tv_sec - cpu0.tv_sec) + (cpu1.tv_nsec - cpu0.tv_nsec) / 1e9;
+    EXPECT_LT(cpu, 0.06);
+
+    // Data that arrives while waiting ends the wait: the reboot request makes the
+    // instrument leave, and a port whose device left ends the wait at once too.
+    Send(NSWireFrames::Request(0x81));
+    EXPECT_EQ(fManager->RxData(0, buffer, sizeof buffer, 1000), 52u);
+}
+
+TEST_F(USBManagerTest, TransfersToAVanishedDevice)
+{
+    SVirtualInstrumentConfig config = At(0x01100000);
+    config.mRemoveAtMessage = 0;
+    fBus->Attach(config);
+    Start();
+    fManager->UpdateDeviceDriverList();
+    ASSERT_TRUE(fManager->IsPortOpen(0));
+    EXPECT_NO_THROW(Send(NSWireFrames::Request(0x81)));
+    uint8_t buffer[64];
+    EXPECT_THROW(fManager->RxData(0, buffer, sizeof buffer), XUSBError);
+    Dispatch();
+    EXPECT_EQ(fOwner.fRemoved.size(), 1u);
+    EXPECT_THROW(Send(NSWireFrames::Request(0x81)), XUSBError); // the port is closed now
+    EXPECT_THROW(fManager->RxData(0, buffer, sizeof buffer), XUSBError);
+}
+
+TEST_F(USBManagerTest, DeviceHeldByAnotherProgramIsTriedTwentyTimesOneSecondApart)
+{
+    CPlatformClock::SetManual(true);
+    SVirtualInstrumentConfig config = At(0x01100000);
+    config.mBusyAttempts = -1;
+    fBus->Attach(config);
+    Start();
+    int64_t before = CPlatformClock::NowUS();
+    auto wall = std::chrono::steady_clock::now();
+    fManager->UpdateDeviceDriverList();
+    EXPECT_EQ(fOwner.fOpenFailures, 1);
+    EXPECT_EQ(fOwner.fNoPermission, 0);
+    EXPECT_EQ(fBus->GetTransportStatistics().mOpenAttempts, 20u);
+    EXPECT_EQ(CPlatformClock::NowUS() - before, 19 * 1000000LL);
+    EXPECT_LT(std::chrono::steady_clock::now() - wall, std::chrono::seconds(5));
+    EXPECT_FALSE(fManager->IsPortOpen(0));
+    EXPECT_EQ(fManager->GetPort(0).fNativeDeviceId, 0u);
+}
+
+TEST_F(USBManagerTest, DeviceFreedWhileRetryingIsOpened)
+{
+    CPlatformClock::SetManual(true);
+    SVirtualInstrumentConfig config = At(0x01100000);
+    config.mBusyAttempts = 3;
+    fBus->Attach(config);
+    Start();
+    fManager->UpdateDeviceDriverList();
+    EXPECT_TRUE(fManager->IsPortOpen(0));
+    EXPECT_EQ(fBus->GetTransportStatistics().mOpenAttempts, 4u);
+}
+
+TEST_F(USBManagerTest, PermissionDeniedIsNotReportedAsHeldByAnotherProgram)
+{
+    SVirtualInstrumentConfig config = At(0x01100000);
+    config.mPermissionDenied = true;
+    fBus->Attach(config);
+    Start();
+    fManager->UpdateDeviceDriverList();
+    EXPECT_EQ(fOwner.fNoPermission, 1);
+    EXPECT_EQ(fOwner.fOpenFailures, 0);
+    EXPECT_EQ(fBus->GetTransportStatistics().mOpenAttempts, 1u);
+    EXPECT_FALSE(fManager->IsPortOpen(0));
+}
+
+TEST_F(USBManagerTest, PipeRolesAreFoundInAnyOrder)
+{
+    using E = SVirtualEndpoint;
+    struct SCase
+    {
+        std::vector<SVirtualEndpoint> mEndpoints;
+        uint8_t mInterrupt, mBulkIn, mBulkOut;
+    };
+    std::vector<SCase> cases = {
+        {{{E::kBulkOut, 0x02}, {E::kBulkIn, 0x82}, {E::kInterruptIn, 0x81}}, 3, 2, 1},
+        {{{E::kBulkIn, 0x82}, {E::kInterruptIn, 0x81}, {E::kBulkOut, 0x02}}, 2, 1, 3},
+        // Two bulk-in endpoints: the first is used.
+        {{{E::kInterruptIn, 0x81}, {E::kBulkIn, 0x83}, {E::kBulkIn, 0x82}, {E::kBulkOut, 0x02}},
+         1, 2, 4},
+    };
+    for (auto& c : cases)
+    {
+        auto bus = CVirtualUsbBus::InstallNew();
+        SVirtualInstrumentConfig config = At(0x01100000);
+        config.mEndpoints = c.mEndpoints;
+        bus->Attach(config);
+        COwner owner;
+        CUSBManager manager(owner, kVendor, kProduct, CUSBManager::kHasInterrupt, 1);
+        manager.UpdateDeviceDriverList();
+        ASSERT_TRUE(manager.IsPortOpen(0));
+        const CMacUsbHandle* h = manager.GetPort(0).fHandle;
+        EXPECT_EQ(h->fInterruptPID, c.mInterrupt);
+        EXPECT_EQ(h->fBulkInPID, c.mBulkIn);
+        EXPECT_EQ(h->fBulkOutPID, c.mBulkOut);
+        EXPECT_EQ(h->fDeviceLocation, 0x01100000u);
+        manager.ClosePort(0);
+    }
+}
+
+TEST_F(USBManagerTest, DevicesWithoutInterfaceOrPipesAreRefusedAtOpen)
+{
+    using E = SVirtualEndpoint;
+    SVirtualInstrumentConfig none = At(0x01100000);
+    none.mHasInterface = false;
+    SVirtualInstrumentConfig noBulkOut = At(0x01100000);
+    noBulkOut.mEndpoints = {{E::kInterruptIn, 0x81}, {E::kBulkIn, 0x82}};
+    for (auto& config : {none, noBulkOut})
+    {
+        auto bus = CVirtualUsbBus::InstallNew();
+        bus->Attach(config);
+        COwner owner;
+        CUSBManager manager(owner, kVendor, kProduct, CUSBManager::kHasInterrupt, 1);
+        manager.UpdateDeviceDriverList();
+        EXPECT_EQ(owner.fOpenFailures, 1);
+        EXPECT_FALSE(manager.IsPortOpen(0));
+    }
+}
+
+TEST_F(USBManagerTest, InterruptDataRunsOnTheWorkerAndAFailedRearmReachesTheOwnerOnMain)
+{
+    CReceiver receiver;
+    fOwner.fReceiver = &receiver;
+    SVirtualInstrumentConfig config = At(0x01100000);
+    config.mInterruptFailure = true;
+    fBus->Attach(config);
+    Start();
+    fManager->UpdateDeviceDriverList();
+    ASSERT_TRUE(fManager->IsPortOpen(0));
+    auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+    while (fOwner.fExceptions.empty() && std::chrono::steady_clock::now() < deadline)
+        CMainEventQueue::Main().WaitAndDispatch(10);
+    EXPECT_EQ(receiver.fCalls.load(), 1);
+    EXPECT_EQ(receiver.fFirstByte.load(), 1);
+    EXPECT_TRUE(receiver.fOnWorker.load());
+    ASSERT_EQ(fOwner.fExceptions.size(), 1u);
+    EXPECT_TRUE(fOwner.fExceptionOnMain);
+    EXPECT_FALSE(fManager->IsPortOpen(0));
+}
+
+TEST_F(USBManagerTest, ClosingAndReopeningWhileTheWorkerRuns)
+{
+    // Open and close many times with interrupt traffic, so the worker's reads of
+    // the port table meet the main thread's changes (ThreadSanitizer watches).
+    CReceiver receiver;
+    fOwner.fReceiver = &receiver;
+    auto instrument = fBus->Attach(At(0x01100000));
+    Start();
+    fManager->UpdateDeviceDriverList();
+    for (int i = 0; i < 20; ++i)
+    {
+        if (!fManager->IsPortOpen(0))
+            fManager->LowLevel_NewDevice(fManager->GetDeviceDriverNativeId(0));
+        ASSERT_TRUE(fManager->IsPortOpen(0));
+        SVirtualInstrumentConfig faults = instrument->GetConfig();
+        faults.mInterruptFailure = (i % 2) == 0;
+        instrument->SetFaults(faults);
+        fBus->Poll();
+        std::this_thread::sleep_for(std::chrono::milliseconds(i % 3 * 5));
+        fManager->ClosePort(0);
+        Dispatch();
+    }
+    EXPECT_GT(receiver.fCalls.load(), 0);
+}
