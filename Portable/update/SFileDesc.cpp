@@ -63,9 +63,7 @@ int64_t dlength(const SFileDesc* fdp)
         return 0;
     if (fdp->mFilePtr != nullptr)
     {
-        struct stat st
-        {
-        };
+        struct stat st = {};
         if (fstat(fileno(fdp->mFilePtr), &st) != 0 || !S_ISREG(st.st_mode))
             return -1;
         return st.st_size;

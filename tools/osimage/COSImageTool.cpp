@@ -176,9 +176,7 @@ bool COSImageTool::ReadFile(const std::string& path, std::vector<uint8_t>& data,
         error = "cannot open '" + path + "': " + std::strerror(errno);
         return false;
     }
-    struct stat st
-    {
-    };
+    struct stat st = {};
     if (fstat(fileno(file), &st) == 0 && S_ISDIR(st.st_mode))
     {
         std::fclose(file);
