@@ -1,0 +1,26 @@
+# Installs the udev rule that lets the logged-in user open the instrument, with
+# the configured vendor id.
+math(EXPR kelt_vendor_hex "${KELT_VENDOR_ID}" OUTPUT_FORMAT HEXADECIMAL)
+string(REGEX REPLACE "^0x" "" kelt_vendor_hex "${kelt_vendor_hex}")
+string(TOLOWER "${kelt_vendor_hex}" kelt_vendor_hex)
+string(LENGTH "${kelt_vendor_hex}" kelt_vendor_len)
+while(kelt_vendor_len LESS 4)
+  string(PREPEND kelt_vendor_hex "0")
+  string(LENGTH "${kelt_vendor_hex}" kelt_vendor_len)
+endwhile()
+math(EXPR kelt_product_hex "${KELT_PRODUCT_ID}" OUTPUT_FORMAT HEXADECIMAL)
+string(REGEX REPLACE "^0x" "" kelt_product_hex "${kelt_product_hex}")
+string(TOLOWER "${kelt_product_hex}" kelt_product_hex)
+string(LENGTH "${kelt_product_hex}" kelt_product_len)
+while(kelt_product_len LESS 4)
+  string(PREPEND kelt_product_hex "0")
+  string(LENGTH "${kelt_product_hex}" kelt_product_len)
+endwhile()
+
+file(READ ${PROJECT_SOURCE_DIR}/platform/usb/70-kelt-podium-lx.rules kelt_rules)
+string(REPLACE "ATTR{idVendor}==\"fe0e\"" "ATTR{idVendor}==\"${kelt_vendor_hex}\"" kelt_rules "${kelt_rules}")
+string(REPLACE "ATTR{idProduct}==\"0008\"" "ATTR{idProduct}==\"${kelt_product_hex}\"" kelt_rules "${kelt_rules}")
+file(WRITE ${PROJECT_BINARY_DIR}/udev/70-kelt-podium-lx.rules "${kelt_rules}")
+# udev reads /usr/lib/udev/rules.d whatever the prefix; staged installs use DESTDIR.
+set(KELT_UDEV_RULES_DIR "/usr/lib/udev/rules.d" CACHE PATH "Where the udev rule is installed")
+install(FILES ${PROJECT_BINARY_DIR}/udev/70-kelt-podium-lx.rules DESTINATION ${KELT_UDEV_RULES_DIR})
