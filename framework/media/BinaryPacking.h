@@ -1,7 +1,8 @@
 // Host-independent layout of numbers, strings, nibbles, 7-bit frames and 80-bit floats in
-// caller-owned byte buffers. Nothing allocates and nothing checks sizes: callers size the
-// buffers as each function states.
+// caller-owned byte buffers.
 #pragma once
+
+// Nothing allocates and nothing checks sizes: callers size the buffers as each function states.
 
 #include <cstdint>
 

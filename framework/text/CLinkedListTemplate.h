@@ -1,6 +1,5 @@
-// A small singly linked list of values with first and last pointers and one heap node per
-// element; the framework's short lists of windows, views, menus and the like. Values are
-// never deleted.
+// A small singly linked list with one heap node per element, for the framework's short lists
+// of windows, views, menus and the like. Values are never deleted.
 #pragma once
 
 #include "framework/files/XBase.h"

@@ -1,11 +1,11 @@
-// The framework's text functions: NUL-terminated character buffers owned by the caller,
-// length-prefixed platform strings (one length byte, up to 255 characters) and standard
-// strings; number parsing and formatting, Mac Roman (CR) <-> ISO 8859-1 (CR LF) conversion,
-// and editing by character sets.
-//
-// Buffer functions never allocate: the caller provides room for the result plus its NUL.
-// Where a source buffer is read, reading stops at its NUL even when a count says more.
+// The framework's text functions over character buffers, length-prefixed platform strings
+// and standard strings: conversion, number text, character sets and line ends, editing.
 #pragma once
+
+// Platform strings are one length byte and up to 255 characters. Buffer functions never
+// allocate: the caller provides room for the result plus its NUL. Where a source buffer is
+// read, reading stops at its NUL even when a count says more. The platform's character set
+// is Mac Roman with CR line ends, the portable one ISO 8859-1 with CR LF.
 
 #include <string>
 
