@@ -42,6 +42,7 @@ constexpr TOSErr kResNotAResourceErr = -194;
 constexpr TOSErr kFragNoSymbolErr = -2802;
 constexpr TOSErr kFragNoLibraryErr = -2804;
 constexpr TOSErr kFragUnresolvedErr = -2807;
+constexpr TOSErr kFragLibConnErr = -2817; // a library it needs is missing
 constexpr TOSErr kFragFormatErr = -2814;
 constexpr TOSErr kFragInitFailedErr = -2821;
 
