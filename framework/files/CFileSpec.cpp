@@ -258,7 +258,7 @@ CFileInfo* CFileSpec::GetFileInfo() const
     return new CFileInfo(info);
 }
 
-void CFileSpec::SetFileInfo(const CFileInfo* info)
+void CFileSpec::SetFileInfo(const CFileInfo* info) const
 {
     NSPlatform::SCatalogInfo catalog;
     TOSErr result = CPosixFiles::GetCatalogInfo(fSpec, &catalog);

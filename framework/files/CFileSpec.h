@@ -68,7 +68,7 @@ public:
     CUnknownFileType GetFileType() const;
     CFileCreator MacGetCreator() const;
     CFileInfo* GetFileInfo() const;
-    void SetFileInfo(const CFileInfo* info);
+    void SetFileInfo(const CFileInfo* info) const;
     void DeletePhysicalFile() const;
 
 protected:

@@ -493,6 +493,8 @@ TOSErr CPosixFiles::Delete(const SNativeFileSpec& spec)
         return kWritePermissionErr;
     case EBUSY:
         return kFileBusyErr;
+    case ENOTDIR:
+        return kFileNotFoundErr; // no folder, so no file to delete
     default:
         return ResultFromErrno(errno);
     }

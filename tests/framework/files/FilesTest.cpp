@@ -1,0 +1,362 @@
+// Files and folders against a temporary folder: creating, writing, reading to
+// the end, deleting, types and creators, packed specifications, folder walks.
+
+#include "framework/files/CDirScanner.h"
+#include "framework/files/CDirSpec.h"
+#include "framework/files/CFileInfo.h"
+#include "framework/files/CFileSpec.h"
+#include "framework/files/CFileSpecList.h"
+#include "framework/files/CFileType.h"
+#include "framework/files/COpenFile.h"
+#include "framework/files/CUserFileTypeList.h"
+#include "framework/files/XBase.h"
+#include "framework/media/CMemoryMedia.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <memory>
+#include <sys/xattr.h>
+#include <unistd.h>
+
+using namespace NSWayfarer;
+namespace fs = std::filesystem;
+
+namespace
+{
+
+class FilesTest : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        char pattern[] = "/tmp/kelt-files-XXXXXX";
+        ASSERT_NE(mkdtemp(pattern), nullptr);
+        fDir = pattern;
+    }
+    void TearDown() override { fs::remove_all(fDir); }
+
+    CFileSpec Spec(const std::string& name) const { return CFileSpec::FromPath(fDir + "/" + name); }
+    void WriteRaw(const std::string& name, const std::string& bytes) const
+    {
+        std::ofstream(fDir + "/" + name, std::ios::binary) << bytes;
+    }
+    bool HasUserAttributes() const
+    {
+        const std::string probe = fDir + "/.probe";
+        WriteRaw(".probe", "");
+        const bool ok = setxattr(probe.c_str(), "user.probe", "x", 1, 0) == 0;
+        fs::remove(probe);
+        return ok;
+    }
+
+    std::string fDir;
+};
+
+} // namespace
+
+TEST_F(FilesTest, WritesAndReadsBackExactlyToTheEnd)
+{
+    const CFileSpec spec = Spec("data.bin");
+    const unsigned char bytes[] = {1, 2, 3, 4, 5};
+    COpenFile::SaveFile(&spec, nullptr, &CFileType::kUndefinedBinaryType, bytes, sizeof(bytes));
+    EXPECT_TRUE(spec.DoesFileExist());
+    EXPECT_EQ(COpenFile::GetFileSize(&spec), 5);
+
+    COpenFile file(&spec);
+    unsigned char back[5] = {};
+    file.Read(5, back);
+    EXPECT_EQ(0, std::memcmp(back, bytes, 5));
+    EXPECT_EQ(file.GetPos(), 5);
+    unsigned char extra = 0;
+    EXPECT_THROW(file.Read(1, &extra), XRead);
+
+    file.SetPos(1);
+    EXPECT_EQ(file.ReadByte(), 2);
+    EXPECT_THROW(file.SetPos(6), XPosition);
+    EXPECT_THROW(file.SetPos(-1), XPosition);
+
+    std::unique_ptr<CMemoryMedia> loaded(COpenFile::LoadFile(&spec));
+    ASSERT_EQ(loaded->GetSize(), 5);
+    EXPECT_EQ(0, std::memcmp(loaded->GetBufferPtr(), bytes, 5));
+    unsigned char first[3];
+    COpenFile::LoadFile(&spec, first, 3);
+    EXPECT_EQ(first[2], 3);
+    unsigned char tooMany[6];
+    EXPECT_THROW(COpenFile::LoadFile(&spec, tooMany, 6), XRead);
+}
+
+TEST_F(FilesTest, CreatingReplacesAndOpensWriteOnly)
+{
+    const CFileSpec spec = Spec("out.txt");
+    WriteRaw("out.txt", "old contents that must go");
+    COpenFile file(&spec, nullptr, &CFileType::kTextFileType);
+    file.Write(3, "new");
+    unsigned char c;
+    EXPECT_THROW(file.Read(1, &c), XRead);
+    file.Close();
+    file.Close(); // a second close does nothing
+    EXPECT_EQ(COpenFile::GetFileSize(&spec), 3);
+    file.CloseAndDelete(&spec);
+    EXPECT_FALSE(spec.DoesFileExist());
+}
+
+TEST_F(FilesTest, OpenAndDeleteFailuresMapToTheirTypes)
+{
+    const CFileSpec missing = Spec("missing");
+    EXPECT_THROW(COpenFile file(&missing), XFileNotFound);
+    EXPECT_NO_THROW(missing.DeletePhysicalFile());
+    EXPECT_THROW(missing.GetFileType(), XFileNotFound);
+    EXPECT_THROW(missing.GetFileInfo(), XFileNotFound);
+    EXPECT_THROW(CFileSpec::FromPath(fDir + "/no/such/folder/file"), XFileNotFound);
+
+    // A folder is not a file: it cannot be opened and does not "exist" as one.
+    fs::create_directory(fDir + "/folder");
+    const CFileSpec folder = Spec("folder");
+    EXPECT_FALSE(folder.DoesFileExist());
+    EXPECT_THROW(COpenFile file(&folder), XFile);
+
+    // A file inside a folder that is not a folder cannot be created.
+    WriteRaw("plain", "x");
+    const CFileSpec inside(NSPlatform::SNativeFileSpec{fDir + "/plain", "child"});
+    const unsigned char byte = 0;
+    EXPECT_THROW(COpenFile::SaveFile(&inside, nullptr, nullptr, &byte, 1), XCreateFailed);
+}
+
+TEST_F(FilesTest, UnwritableFolderRefusesChangesUnlessRoot)
+{
+    if (geteuid() == 0)
+        GTEST_SKIP() << "permissions do not bind root";
+    fs::create_directory(fDir + "/locked");
+    WriteRaw("locked/file", "x");
+    fs::permissions(fDir + "/locked", fs::perms::owner_read | fs::perms::owner_exec);
+    const CFileSpec spec = Spec("locked/file");
+    EXPECT_THROW(spec.DeletePhysicalFile(), XFileLocked);
+    const CFileSpec fresh = Spec("locked/new");
+    EXPECT_THROW(COpenFile file(&fresh, nullptr, nullptr), XCreateFailed);
+    fs::permissions(fDir + "/locked", fs::perms::owner_all);
+}
+
+TEST_F(FilesTest, TypeAndCreatorRoundTripThroughAttributes)
+{
+    if (!HasUserAttributes())
+        GTEST_SKIP() << "file system keeps no user attributes";
+    const CFileSpec spec = Spec("image.dat");
+    const CFileCreator creator("KPLU");
+    const unsigned char byte = 7;
+    COpenFile::SaveFile(&spec, &creator, &CFileType::kJPEGFileType, &byte, 1);
+    EXPECT_TRUE(spec.GetFileType().IsEqual("JPEG"));
+    EXPECT_TRUE(spec.MacGetCreator().IsEqual("kplu"));
+    // The stored type wins over the extension.
+    EXPECT_TRUE(CFileType::kJPEGFileType.IsEqual(&spec));
+    EXPECT_FALSE(CFileType::kTextFileType.IsEqual(&spec));
+
+    std::unique_ptr<CFileInfo> info(spec.GetFileInfo());
+    EXPECT_STREQ(info->mName, "image.dat");
+    EXPECT_FALSE(info->mIsDirectory);
+    EXPECT_EQ(info->mDataForkSize, 1);
+    info->mType.Set("TEXT");
+    info->mCreator.Set("ABCD");
+    info->mModificationDate = 3000000000u;
+    info->mCreationDate = 2900000000u;
+    info->mInvisible = true;
+    spec.SetFileInfo(info.get());
+    std::unique_ptr<CFileInfo> again(spec.GetFileInfo());
+    EXPECT_TRUE(again->mType.IsEqual("TEXT"));
+    EXPECT_TRUE(again->mCreator.IsEqual("ABCD"));
+    EXPECT_EQ(again->mModificationDate, 3000000000u);
+    EXPECT_EQ(again->mCreationDate, 2900000000u);
+    EXPECT_TRUE(again->mInvisible);
+}
+
+TEST_F(FilesTest, TypeFallsBackToTheExtension)
+{
+    WriteRaw("PHOTO.JPG", "x");
+    WriteRaw("notes", "x");
+    const CFileSpec photo = Spec("PHOTO.JPG");
+    EXPECT_TRUE(photo.GetFileType().IsEqual("JPEG"));
+    EXPECT_TRUE(photo.MacGetCreator().IsEqual("????"));
+    EXPECT_TRUE(CFileType::kJPEGFileType.IsEqual(&photo));
+    EXPECT_TRUE(Spec("notes").GetFileType().IsEqual("????"));
+    EXPECT_TRUE(CFileType::kTextFileType.IsEqual("notes", "TEXT"));
+    // An extension of more than eight characters is none: only the code matches.
+    EXPECT_FALSE(CFileType::kTextFileType.IsEqual("a.txtxtxtxt", "????"));
+}
+
+TEST_F(FilesTest, PackedSpecificationsSurviveAndReportMissingFiles)
+{
+    WriteRaw("kept", "x");
+    const CFileSpec spec = Spec("kept");
+    unsigned char* raw = nullptr;
+    const long length = spec.Pack(&raw);
+    std::unique_ptr<unsigned char[]> packed(raw);
+    ASSERT_GT(length, 8);
+    EXPECT_EQ(packed[0], 0xF1);
+    EXPECT_EQ(packed[3], 0xEC);
+
+    const CFileSpec fromBuffer(packed.get(), length);
+    EXPECT_TRUE(fromBuffer.IsEqual(&spec));
+
+    CMemoryMedia media(static_cast<TMediaPos>(length));
+    spec.Write(&media);
+    EXPECT_EQ(media.GetPos(), length);
+
+    fs::remove(fDir + "/kept");
+    media.SetPos(0);
+    const CFileSpec fromStream(&media); // names the missing file
+    EXPECT_TRUE(fromStream.IsEqual(&spec));
+    EXPECT_THROW(CFileSpec(packed.get(), length), XFileNotFound);
+
+    // Damaged records.
+    packed[0] = 0;
+    EXPECT_THROW(CFileSpec(packed.get(), length), XBadFormat);
+    unsigned char lying[12] = {0xF1, 0x1E, 0x54, 0xEC, 0x7F, 0xFF, 0xFF, 0xFF, '/', 't', 'm', 'p'};
+    EXPECT_THROW(CFileSpec(lying, sizeof(lying)), XBadFormat);
+    CMemoryMedia lyingMedia(sizeof(lying), lying);
+    EXPECT_THROW(CFileSpec spec2(&lyingMedia), XBadFormat);
+    unsigned char relative[12] = {0xF1, 0x1E, 0x54, 0xEC, 0, 0, 0, 4, 'a', '/', 'b', 'c'};
+    EXPECT_THROW(CFileSpec(relative, sizeof(relative)), XFileNotFound);
+}
+
+TEST(FileNames, SplitIntoBaseAndExtension)
+{
+    char base[CFileSpec::kMaxNameLength + 1];
+    char ext[CFileSpec::kMaxNameLength + 1];
+    CFileSpec::FilenameWithExtensionToParts("readme.txt", base, ext);
+    EXPECT_STREQ(base, "readme");
+    EXPECT_STREQ(ext, ".txt");
+    CFileSpec::FilenameWithExtensionToParts("archive.tar.gz", base, ext);
+    EXPECT_STREQ(base, "archive.tar");
+    EXPECT_STREQ(ext, ".gz");
+    CFileSpec::FilenameWithExtensionToParts("notes.textfile1", base, ext);
+    EXPECT_STREQ(base, "notes.textfile1");
+    EXPECT_STREQ(ext, "");
+    CFileSpec::FilenameWithExtensionToParts("README", base, ext);
+    EXPECT_STREQ(ext, "");
+    CFileSpec::ExtractExtension("trailing.", ext);
+    EXPECT_STREQ(ext, ".");
+
+    CFileSpec spec = CFileSpec::FromPath("/tmp/x");
+    spec.SetFileNameWithExtension("a/b");
+    char name[CFileSpec::kMaxNameLength + 1];
+    spec.GetFileNameWithExtension(name);
+    EXPECT_STREQ(name, "a:b"); // never a path into another folder
+}
+
+TEST_F(FilesTest, FoldersNavigateListAndScan)
+{
+    std::unique_ptr<CDirSpec> root(CDirSpec::NewParentDirForFile(std::make_unique<CFileSpec>(Spec("x")).get()));
+    std::unique_ptr<CDirSpec> sub(root->CreatePhysicalDirectory("sub"));
+    EXPECT_THROW(delete root->CreatePhysicalDirectory("sub"), XBase);
+    EXPECT_TRUE(root->DoesDirItemExist("sub"));
+    EXPECT_FALSE(root->DoesDirItemExist("nothing"));
+    char name[CFileSpec::kMaxNameLength + 1];
+    sub->GetDirectoryName(name);
+    EXPECT_STREQ(name, "sub");
+    EXPECT_GT(sub->MacGetDirID(), 0);
+    EXPECT_EQ(sub->MacGetParentDirID(), root->MacGetDirID());
+
+    CDirSpec walker(*root);
+    walker.GoDownTree("sub");
+    EXPECT_TRUE(walker.IsEqual(sub.get()));
+    walker.GoUpTree();
+    EXPECT_TRUE(walker.IsEqual(root.get()));
+    walker.GoDownTree("not-yet");
+    EXPECT_THROW(walker.MacGetDirID(), XFile);
+
+    WriteRaw("b.txt", "bb");
+    WriteRaw("a.bin", "a");
+    std::unique_ptr<CFileSpec> inDir(root->BuildFileSpecForFileInDir("b.txt"));
+    EXPECT_TRUE(inDir->DoesFileExist());
+
+    CFileInfo* info = nullptr;
+    ASSERT_TRUE(root->MacGetFileInfoByIndex(0, &info));
+    EXPECT_STREQ(info->mName, "a.bin");
+    delete info;
+    EXPECT_FALSE(root->MacGetFileInfoByIndex(3, &info));
+    EXPECT_EQ(info, nullptr);
+
+    CDirScanner scanner(root.get());
+    std::vector<std::string> names;
+    while (std::unique_ptr<CFileInfo> entry{scanner.CreateFileInfoAndStepToNext()})
+    {
+        names.push_back(entry->mName);
+        if (entry->mIsDirectory)
+        {
+            std::unique_ptr<CDirSpec> child(entry->CreateDirSpec(root.get()));
+            EXPECT_TRUE(child->IsEqual(sub.get()));
+        }
+    }
+    EXPECT_EQ(names, (std::vector<std::string>{"a.bin", "b.txt", "sub"}));
+    EXPECT_EQ(scanner.GetIndex(), 3);
+    EXPECT_EQ(scanner.CreateFileInfoAndStepToNext(), nullptr);
+    EXPECT_EQ(scanner.GetIndex(), 3);
+}
+
+TEST_F(FilesTest, SpecialFoldersFollowTheEnvironment)
+{
+    setenv("XDG_CONFIG_HOME", (fDir + "/config").c_str(), 1);
+    setenv("TMPDIR", fDir.c_str(), 1);
+    std::unique_ptr<CFileSpec> prefs(CDirSpec::NewFromPreferenceFolder("settings"));
+    EXPECT_EQ(prefs->GetPath().rfind(fDir + "/config/", 0), 0u);
+    EXPECT_TRUE(fs::is_directory(fs::path(prefs->GetPath()).parent_path()));
+    std::unique_ptr<CDirSpec> temp(CDirSpec::NewFromTemporaryFolder());
+    EXPECT_EQ(temp->GetPath(), fDir);
+    unsetenv("XDG_CONFIG_HOME");
+    unsetenv("TMPDIR");
+}
+
+TEST(FileTypes, ExtensionsAndLists)
+{
+    char ext[CFileType::kMaxExtensionLength + 1];
+    EXPECT_EQ(CFileType::kJPEGFileType.CountExtensions(), 2);
+    CFileType::kJPEGFileType.GetExtension(ext, 1);
+    EXPECT_STREQ(ext, ".jpg");
+    CFileType::kJPEGFileType.GetExtension(ext, 2);
+    EXPECT_STREQ(ext, "");
+    EXPECT_EQ(CFileType::kBMPFileType.MacGetFileType(), 0x424D5020u);
+
+    CUnknownFileType text("TEXT");
+    EXPECT_TRUE(text.IsEqual("text"));
+    EXPECT_FALSE(text.IsEqual("TEX"));
+    EXPECT_EQ(CUnknownFileType(0x424F4F54ul).MacGet(), 0x424F4F54ul);
+
+    CUserFileTypeList list;
+    list.AddFileType(&CFileType::kTextFileType);
+    list.AddFileType(&CFileType::kJPEGFileType);
+    EXPECT_EQ(list.CountFileTypes(), 2);
+    char code[] = "????";
+    EXPECT_TRUE(list.FindFileType("PHOTO.JPG", code)->IsEqual(&CFileType::kJPEGFileType));
+    EXPECT_EQ(list.FindFileType("x.wav", code), nullptr);
+    std::unique_ptr<CFileType> found(list.FindMacFileType(0x54455854)); // TEXT
+    ASSERT_NE(found, nullptr);
+    EXPECT_NE(found.get(), list.GetFileType(0));
+    unsigned long codes[2];
+    unsigned short count = 0;
+    list.MacGetFileTypeArray(codes, &count);
+    EXPECT_EQ(count, 2);
+    EXPECT_EQ(codes[1], 0x4A504547u);
+}
+
+TEST(FileSpecLists, CopiesAreIndependentAndInOrder)
+{
+    CFileSpecList list;
+    for (const char* name : {"/tmp/one", "/tmp/two", "/tmp/three"})
+        list.TailInsert(new CFileSpec(CFileSpec::FromPath(name)));
+    CFileSpecList copy(list);
+    ASSERT_EQ(copy.CountItems(), 3u);
+    auto a = list.begin();
+    for (CFileSpec* spec : copy)
+    {
+        EXPECT_NE(spec, *a);
+        EXPECT_TRUE(spec->IsEqual(*a));
+        ++a;
+    }
+    list.DeleteAll();
+    EXPECT_EQ(copy.CountItems(), 3u);
+    copy = copy;
+    EXPECT_EQ(copy.CountItems(), 3u);
+}
