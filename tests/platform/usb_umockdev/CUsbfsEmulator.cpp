@@ -40,15 +40,35 @@ void Put16(std::vector<uint8_t>& v, uint16_t x)
 
 } // namespace
 
+#if defined(__SANITIZE_THREAD__)
+#define KELT_UNDER_TSAN 1
+#elif defined(__has_feature)
+#if __has_feature(thread_sanitizer)
+#define KELT_UNDER_TSAN 1
+#endif
+#endif
+
 bool CUsbfsEmulator::EnsurePreloaded(char** argv)
 {
     const char* preload = getenv("LD_PRELOAD");
-    if (preload && strstr(preload, "libumockdev-preload.so"))
+    bool preloaded = preload && strstr(preload, "libumockdev-preload.so");
+    bool suppressed = true;
+#ifdef KELT_UNDER_TSAN
+    std::string tsan = getenv("TSAN_OPTIONS") ? getenv("TSAN_OPTIONS") : "";
+    std::string file = KELT_SOURCE_DIR "/tests/platform/usb_umockdev/tsan.supp";
+    suppressed = tsan.find(file) != std::string::npos;
+    if (!suppressed)
+        setenv("TSAN_OPTIONS", (tsan.empty() ? "" : tsan + " ").append("suppressions=" + file).c_str(), 1);
+#endif
+    if (preloaded && suppressed)
         return true;
-    std::string value = "libumockdev-preload.so.0";
-    if (preload && *preload)
-        value += std::string(":") + preload;
-    setenv("LD_PRELOAD", value.c_str(), 1);
+    if (!preloaded)
+    {
+        std::string value = "libumockdev-preload.so.0";
+        if (preload && *preload)
+            value += std::string(":") + preload;
+        setenv("LD_PRELOAD", value.c_str(), 1);
+    }
     // The sanitizer runtime must otherwise come first in the library list.
     std::string asan = getenv("ASAN_OPTIONS") ? getenv("ASAN_OPTIONS") : "";
     if (asan.find("verify_asan_link_order") == std::string::npos)
