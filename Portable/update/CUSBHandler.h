@@ -1,0 +1,75 @@
+// The updater's protocol engine: talks to the instrument over the USB manager,
+// keeps the OS image and the texts the window shows, and drives the update.
+#pragma once
+
+#include "Portable/USBManager/CUSBManager.h"
+#include "Portable/update/UpdaterRunState.h"
+
+#include <cstdint>
+#include <memory>
+
+namespace NSWayfarer
+{
+class CMemoryMedia;
+}
+
+class CUSBHandler : public CUSBManagerCallbackInterface
+{
+public:
+    static constexpr int kTextSize = 128;
+    // The remark store: the instrument's last error text, in parentheses.
+    static constexpr int kRemarkSize = 32;
+
+    // Copies the OS image out of osMedia; the boot media is not used. Reports an
+    // instrument that is already attached before returning.
+    CUSBHandler(NSWayfarer::CMemoryMedia* bootMedia, NSWayfarer::CMemoryMedia* osMedia);
+    ~CUSBHandler() override;
+    CUSBHandler(const CUSBHandler&) = delete;
+    CUSBHandler& operator=(const CUSBHandler&) = delete;
+
+    const char* GetProduct() const { return fProduct; }
+    const char* GetVersion() const { return fVersion; }
+    const char* GetStatus() const { return fStatus; }
+    int32_t GetProgress() const { return fProgress; }
+    void SetProgress(int32_t progress) { fProgress = progress; }
+    // The last error remark of the instrument: empty or "(text)".
+    const char* GetRemark() const { return fRemark; }
+    uint32_t GetOSSize() const { return fOSsize; }
+    const uint8_t* GetOSData() const { return fOSdata.get(); }
+
+    // Sets the status line, "#PRODUCT#" (first occurrence) replaced by the product
+    // name, cut to 127 characters; then lets every window refresh itself.
+    void SetStatus(const char* text);
+
+    // Handles one message from the instrument; returns the bytes it stands for.
+    int USBmessage(uint8_t* message, int length);
+
+    void USBDeviceAddedCallback(TUSBDevicePort port) override;
+    void USBDeviceRemovedCallback(TUSBDevicePort port) override;
+    void USBDeviceExceptionHandler(TUSBDevicePort port) override;
+
+    // Seals (CRC) and frames one message and sends it to port 0. length counts the
+    // message with its two CRC bytes. Throws XUSBError on a transport failure.
+    static void SendUSBdata(void* message, int length);
+    static void SendReq(uint8_t code);
+
+    // The user's Update button.
+    void UpdatePressed();
+    void SendOS(uint8_t* data, uint32_t size);
+    void SendDump(uint8_t* data, uint32_t size);
+    void SendData();
+    void ContinueSend();
+    // One idle pass: one transfer message, up to 16 incoming messages, the reboot deadline.
+    void Idle();
+
+private:
+    void AbandonTransferAfterFailure();
+
+    char fProduct[kTextSize];
+    uint32_t fOSsize = 0;
+    std::unique_ptr<uint8_t[]> fOSdata;
+    char fVersion[kTextSize];
+    char fStatus[kTextSize];
+    int32_t fProgress = 0;
+    char fRemark[kRemarkSize];
+};

@@ -1,0 +1,328 @@
+// The update engine against the virtual instrument: whole updates, transfer
+// layout, and the faults an instrument, a cable or an image can throw at it.
+#include "UpdateTestBench.h"
+
+#include "Portable/update/USBProtocol.h"
+#include "Portable/update/USBSender.h"
+
+#include <cstring>
+
+using namespace UpdateTest;
+using NSPlatform::SVirtualInstrumentConfig;
+
+namespace
+{
+
+SVirtualInstrumentConfig Mode(const char* mode)
+{
+    SVirtualInstrumentConfig config;
+    EXPECT_TRUE(SVirtualInstrumentConfig::ParseSimulateMode(mode, config));
+    return config;
+}
+
+uint32_t DataMessages(size_t imageSize)
+{
+    return static_cast<uint32_t>((imageSize + 16383) / 16384);
+}
+
+} // namespace
+
+class HandlerUpdate : public CUpdateBench
+{
+};
+
+TEST_F(HandlerUpdate, StartsIdleAndDescribesTheImage)
+{
+    Start(MakeImage(5000, 123, 7));
+    EXPECT_STREQ(fHandler->GetProduct(), "Kelt Podium LX");
+    EXPECT_STREQ(fHandler->GetVersion(), "OS version 1.23, build 7");
+    EXPECT_STREQ(fHandler->GetStatus(), "No Kelt Podium LX Connected");
+    EXPECT_EQ(GetUpdaterRunState(), kURSUnknown);
+    fHandler.reset();
+
+    Start(MakeImage(5000, 120, 7));
+    EXPECT_STREQ(fHandler->GetVersion(), "OS version 1.20");
+}
+
+TEST_F(HandlerUpdate, FromRunningOSThroughRebootToFinish)
+{
+    Attach(Mode("normal"));
+    Start(MakeImage(40000));
+    // Already attached: found while the handler was being made.
+    EXPECT_STREQ(fHandler->GetStatus(), "Found Kelt Podium LX");
+    EXPECT_EQ(GetUpdaterRunState(), kURSConnected);
+    ASSERT_TRUE(RunUntilState(kURSOS));
+    EXPECT_STREQ(fHandler->GetStatus(), "Kelt Podium LX, OS version 1.10 ");
+
+    fHandler->UpdatePressed();
+    EXPECT_EQ(GetUpdaterRunState(), kURSReboot);
+    EXPECT_STREQ(fHandler->GetStatus(), "Send reboot request, waiting for reconnect...");
+    ASSERT_TRUE(RunUntilState(kURSFinish));
+
+    // On its return the instrument is briefly shown as connected (with "Found ...")
+    // before it counts as rebooted.
+    const std::vector<EUpdaterRunState> expected = {
+        kURSUnknown,  kURSConnected, kURSOS,      kURSReboot, kURSConnected,
+        kURSRebooted, kURSSending,   kURSWorking, kURSFinish};
+    std::vector<EUpdaterRunState> seen;
+    for (auto s : fRecorder.fStates)
+        if (seen.empty() || seen.back() != s)
+            seen.push_back(s);
+    EXPECT_EQ(seen, expected);
+
+    EXPECT_EQ(fInstrument->GetReceivedImage(), fImage);
+    const auto stats = fInstrument->GetStatistics();
+    EXPECT_EQ(stats.mCrcErrors, 0u);
+    EXPECT_EQ(stats.mOtherErrors, 0u);
+    EXPECT_EQ(stats.mInstalls, 1u);
+    EXPECT_EQ(Count(kOSMsgBegin), 1u);
+    EXPECT_EQ(Count(kOSMsgData), DataMessages(fImage.size()));
+    EXPECT_EQ(Count(kOSMsgEnd), 1u);
+    EXPECT_EQ(Count(kOSMsgSave), 1u);
+    EXPECT_EQ(fInstrument->GetOSVersion(), 120);
+}
+
+TEST_F(HandlerUpdate, FromUpdaterModeWithoutReboot)
+{
+    Attach(Mode("updater"));
+    Start(MakeImage(20000));
+    ASSERT_TRUE(RunUntilState(kURSUpdate));
+    fHandler->UpdatePressed();
+    EXPECT_EQ(GetUpdaterRunState(), kURSSending);
+    // The begin message goes out at once, the rest one per idle pass.
+    EXPECT_EQ(Count(kOSMsgBegin), 1u);
+    EXPECT_EQ(Count(kOSMsgData), 0u);
+    Pass();
+    EXPECT_EQ(Count(kOSMsgData), 1u);
+    ASSERT_TRUE(RunUntilState(kURSFinish));
+    for (auto s : fRecorder.fStates)
+    {
+        EXPECT_NE(s, kURSReboot);
+        EXPECT_NE(s, kURSOS);
+    }
+    EXPECT_EQ(fInstrument->GetReceivedImage(), fImage);
+    EXPECT_EQ(fInstrument->GetStatistics().mInstalls, 1u);
+}
+
+TEST_F(HandlerUpdate, ImageOfOneFullDataMessage)
+{
+    Attach(Mode("updater"));
+    Start(MakeImageOfSize(16384));
+    ASSERT_TRUE(RunUntilState(kURSUpdate));
+    fHandler->UpdatePressed();
+    ASSERT_TRUE(RunUntilState(kURSFinish));
+    EXPECT_EQ(Count(kOSMsgData), 1u);
+    EXPECT_EQ(LoadBig32(GetUSBSenderDataMessage() + kDataCountOffs), 16384u);
+    EXPECT_EQ(fInstrument->GetReceivedImage(), fImage);
+}
+
+TEST_F(HandlerUpdate, ImageOneByteOverKeepsTheStaleTail)
+{
+    Attach(Mode("updater"));
+    Start(MakeImageOfSize(16385));
+    ASSERT_TRUE(RunUntilState(kURSUpdate));
+    fHandler->UpdatePressed();
+    ASSERT_TRUE(RunUntilState(kURSFinish));
+    EXPECT_EQ(Count(kOSMsgData), 2u);
+    const uint8_t* msg = GetUSBSenderDataMessage();
+    EXPECT_EQ(LoadBig32(msg + kDataCountOffs), 1u);
+    EXPECT_EQ(msg[kDataBufOffs], fImage[16384]);
+    // Past mCount the buffer still holds the first message's bytes.
+    EXPECT_EQ(0, std::memcmp(msg + kDataBufOffs + 1, fImage.data() + 1, 16383));
+    EXPECT_EQ(fInstrument->GetReceivedImage(), fImage);
+}
+
+TEST_F(HandlerUpdate, UpdateBeforeIdentificationDoesNothing)
+{
+    Attach(Mode("updater"));
+    Start(MakeImage(5000));
+    ASSERT_EQ(GetUpdaterRunState(), kURSConnected);
+    fHandler->UpdatePressed();
+    EXPECT_EQ(GetUpdaterRunState(), kURSConnected);
+    EXPECT_EQ(Count(kOSMsgBegin), 0u);
+}
+
+class HandlerFaults : public CUpdateBench
+{
+};
+
+TEST_F(HandlerFaults, RemovedAtEveryMessageOfTheTransfer)
+{
+    // Requests take frames 0 and 1; the transfer of a two-data-message image is
+    // frames 2 (begin) to 6 (save).
+    for (int at = 2; at <= 6; ++at)
+    {
+        SCOPED_TRACE(at);
+        TearDown();
+        SetUp();
+        SVirtualInstrumentConfig config = Mode("updater");
+        config.mRemoveAtMessage = at;
+        Attach(config);
+        Start(MakeImage(20000));
+        ASSERT_TRUE(RunUntilState(kURSUpdate));
+        fHandler->UpdatePressed();
+        RunUntil([] { return GetUpdaterRunState() == kURSUnknown ||
+                             GetUpdaterRunState() == kURSFinish; },
+                 400);
+        const auto stats = fInstrument->GetStatistics();
+        EXPECT_EQ(stats.mInstalls, 0u);
+        if (at < 6)
+        {
+            // Lost while sending: the window is told and nothing more is sent.
+            EXPECT_EQ(GetUpdaterRunState(), kURSUnknown);
+            EXPECT_STREQ(fHandler->GetStatus(), "No Kelt Podium LX Connected");
+        }
+        EXPECT_FALSE(CUSBManager::gManager->IsPortOpen(0));
+    }
+}
+
+TEST_F(HandlerFaults, NoReturnAfterRebootFailsAfterTheDeadline)
+{
+    Attach(Mode("no-return"));
+    Start(MakeImage(5000));
+    ASSERT_TRUE(RunUntilState(kURSOS));
+    fHandler->UpdatePressed();
+    const NSWayfarer::TMilliSecond requested = NSWayfarer::CTimer::GetSystemMS();
+    ASSERT_TRUE(RunUntil([] { return GetUpdaterRunState() != kURSReboot; }, 1000));
+    const NSWayfarer::TMilliSecond failedAt = NSWayfarer::CTimer::GetSystemMS();
+    EXPECT_EQ(GetUpdaterRunState(), kURSUnknown);
+    EXPECT_STREQ(fHandler->GetStatus(), "Reboot failed.");
+    EXPECT_GE(failedAt - requested, 20000);
+    EXPECT_LE(failedAt - requested, 20100);
+}
+
+TEST_F(HandlerFaults, RebootDeadlineIgnoredWhilePortOpen)
+{
+    Attach(Mode("normal"));
+    Start(MakeImage(5000));
+    ASSERT_TRUE(RunUntilState(kURSOS));
+    SetUpdaterRunState(kURSReboot);
+    SetRebootDeadline(NSWayfarer::CTimer::GetSystemMS() - 1);
+    for (int i = 0; i < 10; ++i)
+        Pass();
+    EXPECT_EQ(GetUpdaterRunState(), kURSReboot);
+    EXPECT_STRNE(fHandler->GetStatus(), "Reboot failed.");
+}
+
+TEST_F(HandlerFaults, BusyInstrumentLeavesTheStateAlone)
+{
+    Attach(Mode("busy"));
+    Start(MakeImage(5000));
+    RunUntil([] { return false; }, 20);
+    EXPECT_STREQ(fHandler->GetStatus(), "Error: Synth already connected to another application.");
+    EXPECT_EQ(GetUpdaterRunState(), kURSUnknown);
+    EXPECT_FALSE(CUSBManager::gManager->IsPortOpen(0));
+}
+
+TEST_F(HandlerFaults, PermissionDeniedSaysHowToFixIt)
+{
+    SVirtualInstrumentConfig config = Mode("normal");
+    config.mPermissionDenied = true;
+    Attach(config);
+    Start(MakeImage(5000));
+    RunUntil([] { return false; }, 5);
+    EXPECT_STREQ(fHandler->GetStatus(),
+                 "Error: No permission to open the synth. Install the udev rule (see README).");
+    EXPECT_EQ(GetUpdaterRunState(), kURSUnknown);
+}
+
+TEST_F(HandlerFaults, BadImageSendsNothing)
+{
+    Attach(Mode("updater"));
+    std::vector<uint8_t> image = MakeImage(20000);
+    image[700] ^= 0x55; // header checksum no longer matches
+    Start(image);
+    ASSERT_TRUE(RunUntilState(kURSUpdate));
+    fHandler->UpdatePressed();
+    EXPECT_EQ(GetUpdaterRunState(), kURSWorking);
+    EXPECT_TRUE(fRecorder.SawStatus("Error while sending OS file"));
+    for (int i = 0; i < 5; ++i)
+        Pass();
+    EXPECT_EQ(Count(kOSMsgBegin), 0u);
+    EXPECT_EQ(Count(kOSMsgData), 0u);
+    EXPECT_EQ(Count(kOSMsgSave), 0u);
+}
+
+TEST_F(HandlerFaults, ImagesTooShortOrOfTheWrongKindAreRefused)
+{
+    for (std::vector<uint8_t> image : {std::vector<uint8_t>(10, 0), MakeImage(3000)})
+    {
+        TearDown();
+        SetUp();
+        if (image.size() > 724)
+            image[2] = 2; // not an installable kind
+        Attach(Mode("updater"));
+        Start(image);
+        ASSERT_TRUE(RunUntilState(kURSUpdate));
+        fHandler->UpdatePressed();
+        EXPECT_EQ(GetUpdaterRunState(), kURSWorking);
+        EXPECT_STREQ(fHandler->GetStatus(), "Error while sending OS file");
+        EXPECT_EQ(Count(kOSMsgBegin), 0u);
+    }
+}
+
+TEST_F(HandlerFaults, ReadFailureClosesThePort)
+{
+    Attach(Mode("normal"));
+    Start(MakeImage(5000));
+    ASSERT_EQ(GetUpdaterRunState(), kURSConnected);
+    // Gone from the cable before its removal is reported: the next read fails.
+    fInstrument->Unplug();
+    fHandler->Idle();
+    EXPECT_EQ(GetUpdaterRunState(), kURSUnknown);
+    EXPECT_FALSE(CUSBManager::gManager->IsPortOpen(0));
+    EXPECT_STREQ(fHandler->GetStatus(), "No Kelt Podium LX Connected");
+    // The removal that follows finds the port already closed.
+    Pass();
+    EXPECT_EQ(GetUpdaterRunState(), kURSUnknown);
+}
+
+TEST_F(HandlerFaults, GarbageAndTruncatedRepliesAreDropped)
+{
+    for (bool garbage : {true, false})
+    {
+        TearDown();
+        SetUp();
+        SVirtualInstrumentConfig config = Mode("normal");
+        config.mGarbageReplies = garbage;
+        config.mTruncatedReplies = !garbage;
+        Attach(config);
+        Start(MakeImage(5000));
+        for (int i = 0; i < 20; ++i)
+            Pass();
+        EXPECT_EQ(GetUpdaterRunState(), kURSConnected);
+        EXPECT_STREQ(fHandler->GetStatus(), "Found Kelt Podium LX");
+    }
+}
+
+TEST_F(HandlerFaults, SleepAndWakeInTheMiddleOfATransfer)
+{
+    Attach(Mode("updater"));
+    Start(MakeImage(100000));
+    ASSERT_TRUE(RunUntilState(kURSUpdate));
+    fHandler->UpdatePressed();
+    Pass();
+    Pass();
+    ASSERT_EQ(GetUpdaterRunState(), kURSSending);
+    const uint32_t sentBefore = Count(kOSMsgData);
+    CUSBManager::gManager->Suspend();
+    CUSBManager::gManager->Resume();
+    for (int i = 0; i < 10; ++i)
+        Pass();
+    // After wake the port is reported removed: the transfer stops, nothing is flashed.
+    EXPECT_EQ(GetUpdaterRunState(), kURSUnknown);
+    EXPECT_STREQ(fHandler->GetStatus(), "No Kelt Podium LX Connected");
+    EXPECT_EQ(Count(kOSMsgData), sentBefore);
+    EXPECT_EQ(fInstrument->GetStatistics().mInstalls, 0u);
+}
+
+TEST_F(HandlerFaults, AttachWhileWorkingShowsDone)
+{
+    Start(MakeImage(5000));
+    SetUpdaterRunState(kURSWorking);
+    Attach(Mode("updater"));
+    Pass();
+    EXPECT_STREQ(fHandler->GetStatus(), "Done!");
+    EXPECT_FALSE(CUSBManager::gManager->IsPortOpen(0));
+    EXPECT_EQ(GetUpdaterRunState(), kURSWorking);
+}
