@@ -1,0 +1,42 @@
+// The updater without a window: starts up as the updater does and shows the
+// update on the terminal through a console view; its exit code tells the outcome.
+#pragma once
+
+#include "Portable/BaseApp/CBaseApp.h"
+#include "Portable/Console/SConsoleOptions.h"
+
+#include <csignal>
+#include <cstdio>
+#include <memory>
+
+class CConsoleView;
+
+class CConsoleApp : public CBaseApp
+{
+public:
+    CConsoleApp(NSWayfarer::CApplicationStartupInfo* info, const SConsoleOptions& options,
+                std::FILE* out, int inFD);
+    ~CConsoleApp() override;
+
+    int GetExitCode() const;
+    CConsoleView* GetView() const { return fView.get(); }
+
+    void Idle() override;
+    void CleanUp() override;
+
+    // Ctrl-C and termination requests end up here (async-signal-safe).
+    static void NoteInterrupt();
+    // Installs the handlers of SIGINT and SIGTERM.
+    static void InstallSignalHandlers();
+
+protected:
+    void CreateMainWindow() override;
+
+private:
+    SConsoleOptions fOptions;
+    std::FILE* fOut;
+    int fInFD;
+    std::unique_ptr<CConsoleView> fView;
+    int fExitCode = 0;
+    sig_atomic_t fInterruptsSeen = 0;
+};

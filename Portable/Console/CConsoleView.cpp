@@ -1,0 +1,341 @@
+#include "Portable/Console/CConsoleView.h"
+
+#include "Portable/update/CUSBHandler.h"
+#include "framework/application/CApplication.h"
+#include "framework/application/CTimer.h"
+#include "platform/CMainEventQueue.h"
+
+#include <cerrno>
+#include <cstring>
+#include <poll.h>
+#include <unistd.h>
+
+using NSWayfarer::CApplication;
+using NSWayfarer::CTimer;
+
+namespace
+{
+
+constexpr const char* kUpdateQuestion = "Update the OS now? [y/N] ";
+constexpr const char* kQuitQuestion =
+    "The synth is not updated. Are you sure you want to quit? [y/N] ";
+constexpr const char* kCannotQuitNow =
+    "Quitting now could leave the instrument without an OS; the update goes on.";
+constexpr int kBarWidth = 40;
+
+bool IsYes(const std::string& line)
+{
+    size_t i = line.find_first_not_of(" \t\r");
+    return i != std::string::npos && (line[i] == 'y' || line[i] == 'Y');
+}
+
+bool IsWaitingForUpdate(EUpdaterRunState state)
+{
+    return state == kURSOS || state == kURSUpdate;
+}
+
+} // namespace
+
+CConsoleView::CConsoleView(CUSBHandler* handler, const SConsoleOptions& options, std::FILE* out,
+                           int inFD, bool outIsTerminal, bool inIsTerminal)
+    : fHandler(handler), fOptions(options), fOut(out), fInFD(inFD), fOutIsTerminal(outIsTerminal),
+      fInIsTerminal(inIsTerminal), fStartMS(CTimer::GetSystemMS())
+{
+}
+
+CConsoleView::~CConsoleView()
+{
+    if (fWatchId)
+        NSPlatform::CMainEventQueue::Main().RemoveWatch(fWatchId);
+    if (fRegistered)
+        CApplication::UnregisterWindowSystem(this);
+}
+
+void CConsoleView::Show()
+{
+    std::string line = "This program will update the OS in your ";
+    line += fHandler->GetProduct();
+    line += " to: ";
+    line += fHandler->GetVersion();
+    PrintLine(line.c_str());
+    CApplication::RegisterWindowSystem(this);
+    fRegistered = true;
+    SetupState();
+}
+
+void CConsoleView::PrintLine(const char* text)
+{
+    EndBarLine();
+    std::fprintf(fOut, "%s\n", text);
+    std::fflush(fOut);
+}
+
+void CConsoleView::EndBarLine()
+{
+    if (fBarOnLine)
+    {
+        std::fputc('\n', fOut);
+        fBarOnLine = false;
+    }
+}
+
+void CConsoleView::ShowProgress(int32_t percent)
+{
+    if (percent < 0)
+        percent = 0;
+    if (percent > 100)
+        percent = 100;
+    if (!fOutIsTerminal)
+    {
+        const bool bigStep = percent >= fLastPrintedProgress + 10 || percent < fLastPrintedProgress;
+        const bool reachedEnd = percent == 100 && fLastPrintedProgress != 100;
+        if (!bigStep && !reachedEnd)
+            return;
+    }
+    char bar[kBarWidth + 1];
+    const int filled = percent * kBarWidth / 100;
+    std::memset(bar, '#', static_cast<size_t>(filled));
+    std::memset(bar + filled, '-', static_cast<size_t>(kBarWidth - filled));
+    bar[kBarWidth] = 0;
+    if (fOutIsTerminal)
+    {
+        std::fprintf(fOut, "\r[%s] %3d%%", bar, percent);
+        fBarOnLine = true;
+    }
+    else
+    {
+        std::fprintf(fOut, "[%s] %3d%%\n", bar, percent);
+    }
+    std::fflush(fOut);
+    fLastPrintedProgress = percent;
+}
+
+void CConsoleView::HandleChangeRequests()
+{
+    if (!fUpdateRequested)
+        return;
+    // Taken once, like a button press: the handler may call back into ForceSetup.
+    fUpdateRequested = false;
+    const EUpdaterRunState before = GetUpdaterRunState();
+    fHandler->UpdatePressed();
+    if (GetUpdaterRunState() != before)
+        fUpdateStarted = true;
+}
+
+void CConsoleView::SetupState()
+{
+    if (fEnded)
+        return;
+    const EUpdaterRunState state = GetUpdaterRunState();
+    const std::string status = fHandler->GetStatus();
+    if (status != fLastStatus)
+    {
+        fLastStatus = status;
+        PrintLine(status.c_str());
+    }
+    const int32_t progress = fHandler->GetProgress();
+    if (progress != fLastProgress)
+    {
+        fLastProgress = progress;
+        ShowProgress(progress);
+    }
+    if (state != kURSUnknown)
+        fInstrumentFound = true;
+
+    if (fQuestion == kAskUpdate && !IsWaitingForUpdate(state))
+        CancelQuestion();
+    if (state != fLastState)
+    {
+        if (!IsWaitingForUpdate(state) && !fUpdateStarted)
+            fAskedForThisInstrument = false;
+        fLastState = state;
+    }
+    CheckOutcome(state);
+    if (fEnded)
+        return;
+
+    if (IsWaitingForUpdate(state) && !fUpdateStarted && !fAskedForThisInstrument &&
+        fQuestion == kNoQuestion)
+    {
+        fAskedForThisInstrument = true;
+        if (fOptions.mAssumeYes)
+        {
+            fUpdateRequested = true;
+            // Pressed the way the window's button is: taken in the next change-request phase.
+            NSPlatform::CMainEventQueue::Main().Post([] { CApplication::ForceSetup(); });
+        }
+        else
+        {
+            Ask(kAskUpdate);
+        }
+    }
+}
+
+void CConsoleView::CheckOutcome(EUpdaterRunState state)
+{
+    if (state == kURSFinish)
+    {
+        End(kExitUpdated);
+        return;
+    }
+    if (!fUpdateStarted)
+        return;
+    if (fLastStatus == "Reboot failed." || fLastStatus == "Error while sending OS file")
+        End(kExitFailed);
+    else if (state == kURSUnknown)
+        End(kExitFailed, "The instrument was lost during the update.");
+    else if (IsWaitingForUpdate(state))
+        End(kExitFailed, "The instrument did not take the new OS.");
+}
+
+void CConsoleView::Ask(EQuestion question)
+{
+    EndBarLine();
+    fQuestion = question;
+    std::fputs(question == kAskUpdate ? kUpdateQuestion : kQuitQuestion, fOut);
+    std::fflush(fOut);
+    if (fInputClosed)
+    {
+        // Nobody can answer: the safe answer.
+        Answer(false);
+        return;
+    }
+    if (!fWatchId)
+        fWatchId = NSPlatform::CMainEventQueue::Main().AddWatch(
+            fInFD, POLLIN, [this](short) { ReadAnswer(); });
+    // A line typed (or piped) before the question was asked answers it.
+    if (fInput.find('\n') != std::string::npos)
+        NSPlatform::CMainEventQueue::Main().Post([this] { ReadAnswer(); });
+}
+
+void CConsoleView::CancelQuestion()
+{
+    fQuestion = kNoQuestion;
+    if (fWatchId)
+    {
+        NSPlatform::CMainEventQueue::Main().RemoveWatch(fWatchId);
+        fWatchId = 0;
+    }
+    std::fputc('\n', fOut);
+    std::fflush(fOut);
+}
+
+void CConsoleView::ReadAnswer()
+{
+    if (fQuestion == kNoQuestion)
+        return;
+    size_t eol = fInput.find('\n');
+    while (eol == std::string::npos && !fInputClosed)
+    {
+        char buffer[256];
+        pollfd p = {fInFD, POLLIN, 0};
+        if (::poll(&p, 1, 0) <= 0)
+            return;
+        const ssize_t got = ::read(fInFD, buffer, sizeof buffer);
+        if (got < 0 && (errno == EINTR || errno == EAGAIN))
+            return;
+        if (got <= 0)
+            fInputClosed = true;
+        else
+            fInput.append(buffer, static_cast<size_t>(got));
+        eol = fInput.find('\n');
+    }
+    std::string line;
+    if (eol != std::string::npos)
+    {
+        line = fInput.substr(0, eol);
+        fInput.erase(0, eol + 1);
+    }
+    else
+    {
+        line = fInput;
+        fInput.clear();
+    }
+    if (fWatchId)
+    {
+        NSPlatform::CMainEventQueue::Main().RemoveWatch(fWatchId);
+        fWatchId = 0;
+    }
+    if (!fInIsTerminal)
+        std::fputc('\n', fOut);
+    Answer(IsYes(line));
+}
+
+void CConsoleView::Answer(bool yes)
+{
+    const EQuestion question = fQuestion;
+    fQuestion = kNoQuestion;
+    if (question == kAskUpdate)
+    {
+        if (!yes)
+        {
+            End(kExitDeclined, "The OS was not updated.");
+            return;
+        }
+        fUpdateRequested = true;
+        CApplication::ForceSetup();
+    }
+    else if (question == kAskQuit && yes)
+    {
+        End(kExitInterrupted);
+    }
+}
+
+void CConsoleView::End(int exitCode, const char* message)
+{
+    if (fEnded)
+        return;
+    if (message)
+        PrintLine(message);
+    EndBarLine();
+    std::fflush(fOut);
+    fEnded = true;
+    fExitCode = exitCode;
+    if (CApplication* app = CApplication::Get())
+        app->RequestQuit();
+}
+
+bool CConsoleView::TryClosingAllWindows()
+{
+    // As the window's Quit button: never while the image is being sent.
+    return GetUpdaterRunState() != kURSSending;
+}
+
+void CConsoleView::HandleInterrupt()
+{
+    const EUpdaterRunState state = GetUpdaterRunState();
+    if (state == kURSSending)
+    {
+        PrintLine(kCannotQuitNow);
+        return;
+    }
+    if (IsWaitingForUpdate(state) && fInIsTerminal && fQuestion != kAskQuit)
+    {
+        if (fQuestion == kAskUpdate)
+            CancelQuestion();
+        Ask(kAskQuit);
+        return;
+    }
+    EndBarLine();
+    End(kExitInterrupted);
+}
+
+void CConsoleView::IdleAll()
+{
+    while (fInterruptsPending > 0 && !fEnded)
+    {
+        --fInterruptsPending;
+        HandleInterrupt();
+    }
+    fInterruptsPending = 0;
+    if (fEnded)
+        return;
+    if (fOptions.mWaitSeconds >= 0 && !fInstrumentFound &&
+        CTimer::GetSystemMS() - fStartMS >= fOptions.mWaitSeconds * 1000)
+    {
+        std::string message = "No ";
+        message += fHandler->GetProduct();
+        message += " found.";
+        End(kExitNoInstrument, message.c_str());
+    }
+}

@@ -1,0 +1,97 @@
+// The updater's window for terminals and scripts: prints what the main window
+// would show, asks before it presses Update, and decides how the process ends.
+#pragma once
+
+#include "Portable/Console/SConsoleOptions.h"
+#include "Portable/update/UpdaterRunState.h"
+#include "framework/application/CApplicationWindowSystem.h"
+
+#include <cstdint>
+#include <cstdio>
+#include <string>
+
+class CUSBHandler;
+
+class CConsoleView : public NSWayfarer::CApplicationWindowSystem
+{
+public:
+    enum EExitCode
+    {
+        kExitUpdated = 0,
+        kExitFailed = 1,
+        kExitUsage = 2,
+        kExitNoInstrument = 3,
+        kExitDeclined = 4,
+        kExitInterrupted = 130
+    };
+
+    // out receives the status lines; inFD is where answers come from. The terminal
+    // flags choose between a bar redrawn in place and plain lines, and whether a
+    // question can be asked at all.
+    CConsoleView(CUSBHandler* handler, const SConsoleOptions& options, std::FILE* out, int inFD,
+                 bool outIsTerminal, bool inIsTerminal);
+    ~CConsoleView() override;
+    CConsoleView(const CConsoleView&) = delete;
+    CConsoleView& operator=(const CConsoleView&) = delete;
+
+    // Prints the product line; registers the view with the application.
+    void Show();
+
+    // Ctrl-C (or a termination request) arrived; handled on the next idle pass.
+    void Interrupt() { ++fInterruptsPending; }
+
+    bool HasEnded() const { return fEnded; }
+    int GetExitCode() const { return fExitCode; }
+
+    void HandleChangeRequests() override;
+    void SetupState() override;
+    bool TryClosingAllWindows() override;
+    void IdleAll() override;
+
+private:
+    enum EQuestion
+    {
+        kNoQuestion,
+        kAskUpdate,
+        kAskQuit
+    };
+
+    void PrintLine(const char* text);
+    void ShowProgress(int32_t percent);
+    void EndBarLine();
+    void Ask(EQuestion question);
+    void CancelQuestion();
+    void Answer(bool yes);
+    void ReadAnswer();
+    void End(int exitCode, const char* message = nullptr);
+    void CheckOutcome(EUpdaterRunState state);
+    void HandleInterrupt();
+
+    CUSBHandler* fHandler;
+    SConsoleOptions fOptions;
+    std::FILE* fOut;
+    int fInFD;
+    bool fOutIsTerminal;
+    bool fInIsTerminal;
+
+    std::string fLastStatus;
+    EUpdaterRunState fLastState = kURSUnknown;
+    int32_t fLastProgress = 0;
+    int32_t fLastPrintedProgress = 0;
+    bool fBarOnLine = false;
+
+    bool fInstrumentFound = false;
+    bool fUpdateRequested = false;
+    bool fUpdateStarted = false;
+    bool fAskedForThisInstrument = false;
+    EQuestion fQuestion = kNoQuestion;
+    int fWatchId = 0;
+    std::string fInput;
+    bool fInputClosed = false;
+
+    int fInterruptsPending = 0;
+    int32_t fStartMS = 0;
+    bool fEnded = false;
+    int fExitCode = kExitInterrupted;
+    bool fRegistered = false;
+};

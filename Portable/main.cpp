@@ -1,0 +1,201 @@
+// The process entry of the updater: reads the command line, finds the resource
+// file and runs the application in the terminal (--console).
+#include "Portable/BaseApp/CBaseApp.h"
+#include "Portable/Console/CConsoleApp.h"
+#include "Portable/Console/CConsoleView.h"
+#include "framework/application/CApplication.h"
+#include "framework/application/CApplicationStartupInfo.h"
+#include "framework/application/CLowLevelApplication.h"
+#include "framework/files/XBase.h"
+#include "platform/usb/CVirtualUsbBus.h"
+#include "platform/usb/SVirtualInstrumentConfig.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <exception>
+#include <memory>
+#include <string>
+#include <unistd.h>
+
+namespace
+{
+
+const char* kUsage =
+    "Usage: kelt-podium-update --console [OPTION]...\n"
+    "Installs the OS image carried by this program into a Kelt Podium LX over USB.\n"
+    "\n"
+    "  --console            run in the terminal: print the status lines and the\n"
+    "                       instrument's progress, ask before updating\n"
+    "  -y, --yes            update as soon as the instrument is ready, without asking\n"
+    "  --wait SECONDS       give up when no instrument is found within SECONDS\n"
+    "                       (default: wait until interrupted)\n"
+    "  --simulate[=MODE]    use a virtual instrument instead of the USB bus; MODE is\n"
+    "                         normal     running OS 1.10 (the default)\n"
+    "                         updater    already in its updater mode\n"
+    "                         no-os      in its updater mode, no OS installed\n"
+    "                         busy       held by another program\n"
+    "                         no-return  never comes back after the reboot request\n"
+    "                         unplug     leaves the bus in the middle of the transfer\n"
+    "  --resources FILE     read the OS image from the resource file FILE instead of\n"
+    "                       the one installed with the program\n"
+    "  -h, --help           show this help\n"
+    "\n"
+    "Ctrl-C quits, except while the OS is being sent; while the instrument waits\n"
+    "for the update it asks first (when standard input is a terminal).\n"
+    "\n"
+    "Exit status:\n"
+    "  0    the instrument was updated\n"
+    "  1    the update failed (\"Reboot failed.\", \"Error while sending OS file\",\n"
+    "       the instrument was lost or did not take the OS)\n"
+    "  2    usage error, or the resource file or its OS image is missing\n"
+    "  3    no instrument was found within --wait SECONDS\n"
+    "  4    the update was declined\n"
+    "  130  interrupted before the update\n";
+
+struct SCommandLine
+{
+    bool mConsole = false;
+    bool mHelp = false;
+    bool mSimulate = false;
+    std::string mSimulateMode = "normal";
+    SConsoleOptions mOptions;
+};
+
+bool ParseSeconds(const char* text, int& seconds)
+{
+    char* end = nullptr;
+    const long value = std::strtol(text, &end, 10);
+    if (end == text || *end != 0 || value < 0 || value > 24L * 3600 * 365)
+        return false;
+    seconds = static_cast<int>(value);
+    return true;
+}
+
+// Returns an error text, or an empty one.
+std::string Parse(int argc, char** argv, SCommandLine& line)
+{
+    for (int i = 1; i < argc; ++i)
+    {
+        const std::string arg = argv[i];
+        if (arg == "--console")
+            line.mConsole = true;
+        else if (arg == "-h" || arg == "--help")
+            line.mHelp = true;
+        else if (arg == "-y" || arg == "--yes")
+            line.mOptions.mAssumeYes = true;
+        else if (arg == "--simulate")
+            line.mSimulate = true;
+        else if (arg.rfind("--simulate=", 0) == 0)
+        {
+            line.mSimulate = true;
+            line.mSimulateMode = arg.substr(11);
+        }
+        else if (arg == "--wait" || arg.rfind("--wait=", 0) == 0)
+        {
+            const char* value = nullptr;
+            if (arg == "--wait")
+            {
+                if (i + 1 >= argc)
+                    return "--wait needs a number of seconds";
+                value = argv[++i];
+            }
+            else
+            {
+                value = argv[i] + 7;
+            }
+            if (!ParseSeconds(value, line.mOptions.mWaitSeconds))
+                return std::string("not a number of seconds: ") + value;
+        }
+        else if (arg == "--resources")
+        {
+            // Taken by the resource-file search; only its value is skipped here.
+            if (i + 1 >= argc)
+                return "--resources needs a file";
+            ++i;
+        }
+        else if (arg.rfind("--resources=", 0) == 0)
+        {
+        }
+        else
+        {
+            return "unknown option: " + arg;
+        }
+    }
+    return {};
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    SCommandLine line;
+    const std::string error = Parse(argc, argv, line);
+    if (!error.empty())
+    {
+        std::fprintf(stderr, "kelt-podium-update: %s\n%s", error.c_str(), kUsage);
+        return CConsoleView::kExitUsage;
+    }
+    if (line.mHelp)
+    {
+        std::fputs(kUsage, stdout);
+        return 0;
+    }
+    if (!line.mConsole)
+    {
+        std::fprintf(stderr,
+                     "kelt-podium-update: this build has no window; run it with --console\n%s",
+                     kUsage);
+        return CConsoleView::kExitUsage;
+    }
+
+    NSPlatform::SVirtualInstrumentConfig simulated;
+    if (line.mSimulate &&
+        !NSPlatform::SVirtualInstrumentConfig::ParseSimulateMode(line.mSimulateMode, simulated))
+    {
+        std::fprintf(stderr, "kelt-podium-update: unknown simulation mode: %s (one of %s)\n",
+                     line.mSimulateMode.c_str(),
+                     NSPlatform::SVirtualInstrumentConfig::SimulateModes());
+        return CConsoleView::kExitUsage;
+    }
+
+    if (NSWayfarer::CLowLevelApplication::MacOpenStartupResourceFile(argc, argv) < 0)
+        return CConsoleView::kExitUsage;
+
+    try
+    {
+        NSWayfarer::CApplicationStartupInfo info;
+        std::snprintf(info.fApplicationName, sizeof info.fApplicationName, "%s",
+                      "Wayfarer MacOS Application");
+        info.fFileSpec = NSWayfarer::CApplication::GetFileSpecForCurrentApplication();
+        info.fMacGrowZoneReserveSize = 40000;
+
+        std::shared_ptr<NSPlatform::CVirtualUsbBus> bus;
+        if (line.mSimulate)
+        {
+            bus = NSPlatform::CVirtualUsbBus::InstallNew();
+            bus->Attach(simulated);
+        }
+
+        CConsoleApp::InstallSignalHandlers();
+        std::snprintf(info.fApplicationName, sizeof info.fApplicationName, "%s",
+                      CBaseApp::kApplicationName);
+        int exitCode;
+        {
+            CConsoleApp app(&info, line.mOptions, stdout, STDIN_FILENO);
+            app.Run();
+            exitCode = app.GetExitCode();
+        }
+        std::fflush(stdout);
+        return exitCode;
+    }
+    catch (const std::exception& failure)
+    {
+        std::fprintf(stderr, "kelt-podium-update: %s\n", failure.what());
+    }
+    catch (...)
+    {
+        std::fprintf(stderr, "kelt-podium-update: unexpected failure\n");
+    }
+    return CConsoleView::kExitFailed;
+}
