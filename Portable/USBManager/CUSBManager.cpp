@@ -128,6 +128,23 @@ CMacUsbHandle* CUSBManager::DetachHandle(TUSBDevicePort port)
 
 void CUSBManager::LowLevel_NewDevice(TUsbServiceId id)
 {
+    if (fArrivalDepth > 0)
+    {
+        // Reached from inside another arrival (its open lets queued events run
+        // while it retries): the port being opened has no handle yet and must not
+        // be handed out twice. Offer the device again once that arrival is done.
+        CMainEventQueue::Main().Post([id] {
+            if (gManager)
+                gManager->LowLevel_NewDevice(id);
+        });
+        return;
+    }
+    struct SDepth
+    {
+        int& mDepth;
+        explicit SDepth(int& depth) : mDepth(depth) { ++mDepth; }
+        ~SDepth() { --mDepth; }
+    } depth(fArrivalDepth);
     for (int32_t i = 0; i < kUSB_DEVICE_COUNT; ++i)
     {
         TUSBDevicePort port = static_cast<TUSBDevicePort>(i);

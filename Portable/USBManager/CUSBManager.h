@@ -97,6 +97,9 @@ private:
     CUSBDeviceDriverList fDeviceDriverList;
     std::unique_ptr<CUSBPort[]> fPortList;
     int32_t kUSB_DEVICE_COUNT;
+    // Arrivals being handled now: the owner's open may wait for the instrument
+    // and let queued notifications run meanwhile.
+    int fArrivalDepth = 0;
     // Guards the port table against the worker threads: the main thread takes it
     // to change a port, the workers to read one and to re-arm the interrupt read.
     mutable std::mutex fPortLock;
