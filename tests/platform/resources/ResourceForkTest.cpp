@@ -1,0 +1,133 @@
+// The resource-file format and the resource calls of the platform layer.
+
+#include "platform/resources/CMemoryHandles.h"
+#include "platform/resources/CResourceFork.h"
+#include "platform/resources/CResourceManager.h"
+
+#include <gtest/gtest.h>
+
+using namespace NSPlatform;
+
+namespace
+{
+
+SResourceEntry Entry(const char* type, int16_t id, std::vector<uint8_t> data, const char* name = nullptr)
+{
+    SResourceEntry entry;
+    entry.mType = CResourceFork::PackCode(type);
+    entry.mID = id;
+    entry.mData = std::move(data);
+    if (name != nullptr)
+    {
+        entry.mHasName = true;
+        entry.mName = name;
+    }
+    return entry;
+}
+
+std::vector<uint8_t> Write(const CResourceFork& fork)
+{
+    std::vector<uint8_t> bytes;
+    std::string why;
+    EXPECT_EQ(fork.Serialize(&bytes, &why), kNoErr) << why;
+    return bytes;
+}
+
+} // namespace
+
+TEST(ResourceFork, WriteAndReadBackNamesAttributesAndOrder)
+{
+    CResourceFork fork;
+    fork.SetFileAttributes(0x0080);
+    EXPECT_TRUE(fork.Add(Entry("ZZZZ", 3, {3}, "third")));
+    EXPECT_TRUE(fork.Add(Entry("AAAA", -1, {1, 2}, "")));
+    EXPECT_TRUE(fork.Add(Entry("ZZZZ", 1, {})));
+    EXPECT_FALSE(fork.Add(Entry("ZZZZ", 1, {9})));
+    const std::vector<uint8_t> bytes = Write(fork);
+    EXPECT_EQ(bytes[3], 0); // data at offset 256
+    EXPECT_EQ(bytes[2], 1);
+
+    CResourceFork back;
+    std::string why;
+    ASSERT_EQ(CResourceFork::Parse(bytes.data(), bytes.size(), &back, &why), kNoErr) << why;
+    EXPECT_EQ(back.GetFileAttributes(), 0x0080);
+    ASSERT_EQ(back.GetEntries().size(), 3u);
+    EXPECT_EQ(back.GetEntries()[0].mType, CResourceFork::PackCode("AAAA"));
+    EXPECT_EQ(back.GetEntries()[1].mID, 1);
+    const SResourceEntry* third = back.Find(CResourceFork::PackCode("ZZZZ"), 3);
+    ASSERT_NE(third, nullptr);
+    EXPECT_EQ(third->mName, "third");
+    EXPECT_TRUE(back.Find(CResourceFork::PackCode("AAAA"), -1)->mHasName);
+    EXPECT_FALSE(back.Find(CResourceFork::PackCode("ZZZZ"), 1)->mHasName);
+    EXPECT_EQ(Write(back), bytes); // the same contents give the same bytes
+
+    CResourceFork empty;
+    const std::vector<uint8_t> none = Write(empty);
+    ASSERT_EQ(CResourceFork::Parse(none.data(), none.size(), &back, &why), kNoErr);
+    EXPECT_TRUE(back.GetEntries().empty());
+    EXPECT_EQ(CResourceFork::CodeToString(CResourceFork::PackCode("BMP")), "BMP ");
+}
+
+TEST(ResourceFork, RefusesWhatDoesNotFit)
+{
+    CResourceFork fork;
+    fork.Add(Entry("BIG ", 1, std::vector<uint8_t>(CResourceFork::kMaxDataArea)));
+    std::vector<uint8_t> bytes;
+    std::string why;
+    EXPECT_EQ(fork.Serialize(&bytes, &why), kParamErr);
+    EXPECT_NE(why.find("16 MiB"), std::string::npos);
+}
+
+TEST(ResourceManager, CurrentFileAndStringLists)
+{
+    CResourceFork a;
+    a.Add(Entry("STR#", 128, {0, 2, 3, 'o', 'n', 'e', 200, 'x'})); // second entry runs past the end
+    CResourceFork b;
+    b.Add(Entry("DATA", 1, {5}));
+    const std::vector<uint8_t> imageA = Write(a), imageB = Write(b);
+    const int16_t refA = CResourceManager::OpenResImage(imageA.data(), imageA.size());
+    const int16_t refB = CResourceManager::OpenResImage(imageB.data(), imageB.size());
+    EXPECT_EQ(CResourceManager::CurResFile(), refB); // opening makes a file current
+
+    EXPECT_EQ(CResourceManager::Get1Resource(CResourceFork::PackCode("STR#"), 128), nullptr);
+    EXPECT_EQ(CResourceManager::ResError(), kResNotFoundErr);
+    CResourceManager::UseResFile(refA);
+    unsigned char text[256];
+    CResourceManager::GetIndString(text, 128, 1);
+    EXPECT_EQ(std::string(reinterpret_cast<char*>(text + 1), text[0]), "one");
+    CResourceManager::GetIndString(text, 128, 2);
+    EXPECT_EQ(text[0], 0);
+    CResourceManager::GetIndString(text, 128, 3);
+    EXPECT_EQ(text[0], 0);
+
+    THandle handle = CResourceManager::Get1Resource(CResourceFork::PackCode("STR#"), 128);
+    ASSERT_NE(handle, nullptr);
+    EXPECT_TRUE(CMemoryHandles::IsResource(handle));
+    EXPECT_EQ(CMemoryHandles::GetHandleSize(handle), 8);
+    CResourceManager::ReleaseResource(handle);
+    EXPECT_EQ(CResourceManager::ResError(), kNoErr);
+
+    // Closing the current file makes the one opened last current.
+    CResourceManager::UseResFile(refB);
+    CResourceManager::CloseResFile(refB);
+    EXPECT_EQ(CResourceManager::CurResFile(), refA);
+    CResourceManager::CloseResFile(refA);
+    EXPECT_EQ(CResourceManager::CurResFile(), CResourceManager::kNoFile);
+    EXPECT_EQ(CResourceManager::Get1Resource(CResourceFork::PackCode("DATA"), 1), nullptr);
+    EXPECT_EQ(CResourceManager::ResError(), kResFileNotFoundErr);
+    CResourceManager::UseResFile(refA);
+    EXPECT_EQ(CResourceManager::ResError(), kResFileNotFoundErr);
+}
+
+TEST(ResourceManager, TruncatedItemListsConvertOnlyWhatIsThere)
+{
+    // Count says three items; only one and a half are present.
+    std::vector<uint8_t> ditl = {0, 2, 0, 0, 0, 0, 0, 1, 0, 2, 0, 3, 0, 4, 64, 2, 0x12, 0x34,
+                                 0, 0, 0, 0, 0, 9};
+    CResourceManager::DialogToHostOrder(CResourceFork::PackCode("DITL"), ditl.data(), ditl.size());
+    EXPECT_EQ(ditl[0], 2);
+    EXPECT_EQ(ditl[6], 1);
+    EXPECT_EQ(ditl[16], 0x34); // picture id swapped
+    EXPECT_EQ(ditl[22], 0);    // the partial item is left alone
+    EXPECT_EQ(ditl[23], 9);
+}
