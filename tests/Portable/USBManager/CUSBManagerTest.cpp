@@ -447,3 +447,39 @@ TEST_F(USBManagerTest, AnArrivalDuringAnotherArrivalWaitsForItsPort)
     EXPECT_EQ(owner.fAdded.size(), 1u);
     manager.ClosePort(0);
 }
+
+TEST_F(USBManagerTest, RebootRequestLeavesAndReturnsOnTheManualClock)
+{
+    CPlatformClock::SetManual(true);
+    auto instrument = fBus->Attach(At(0x01100000));
+    Start();
+    fManager->UpdateDeviceDriverList();
+    ASSERT_TRUE(fManager->IsPortOpen(0));
+    auto wall = std::chrono::steady_clock::now();
+
+    Send(NSWireFrames::Request(0x83));
+    CPlatformClock::Advance(99 * 1000);
+    Dispatch();
+    EXPECT_TRUE(fOwner.fRemoved.empty());
+    CPlatformClock::Advance(1000);
+    Dispatch();
+    ASSERT_EQ(fOwner.fRemoved.size(), 1u);
+    EXPECT_FALSE(fManager->IsPortOpen(0));
+
+    CPlatformClock::Advance(1499 * 1000);
+    Dispatch();
+    EXPECT_EQ(fOwner.fAdded.size(), 1u);
+    CPlatformClock::Advance(1000);
+    Dispatch();
+    ASSERT_EQ(fOwner.fAdded.size(), 2u);
+    ASSERT_TRUE(fManager->IsPortOpen(0));
+
+    // Back in its updater mode; the timed read needs no real time either.
+    Send(NSWireFrames::Request(0x80));
+    uint8_t buffer[128];
+    ASSERT_EQ(fManager->RxData(0, buffer, sizeof buffer, 1000), 66u);
+    EXPECT_EQ(buffer[3], 1);
+    EXPECT_THROW(fManager->RxData(0, buffer, sizeof buffer, 5000), XUSBError);
+    EXPECT_LT(std::chrono::steady_clock::now() - wall, std::chrono::seconds(2));
+    EXPECT_EQ(instrument->GetStatistics().mReboots, 1u);
+}
