@@ -114,7 +114,9 @@ void CApplication::Run()
 {
     fRunState = kInitializing;
     Initialize();
-    fRunState = kRunningEventLoop;
+    // A quit asked for while initialising (nothing to show, say) is not lost.
+    if (fRunState == kInitializing)
+        fRunState = kRunningEventLoop;
     while (fRunState != kQuitting)
         DriveCompleteEventLoop();
     CleanUp();

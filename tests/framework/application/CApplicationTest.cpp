@@ -30,6 +30,8 @@ public:
     {
         CApplication::Initialize();
         fLog.push_back("Initialize");
+        if (fQuitInInitialize)
+            RequestQuit();
     }
     void CleanUp() override { fLog.push_back("CleanUp"); }
     void Idle() override
@@ -45,6 +47,7 @@ public:
     std::vector<std::string> fLog;
     std::vector<TMilliSecond> fIdleTimes;
     bool fThrowInIdle = false;
+    bool fQuitInInitialize = false;
     int fQuitAfterIdles = 0;
 };
 
@@ -302,4 +305,13 @@ TEST_F(ApplicationLoop, ReserveGivenUpIsTakenBackOnTheNextIdle)
     EXPECT_EQ(fApp->DoGrowZone(1000), 0);
     fApp->DriveCompleteEventLoop();
     EXPECT_EQ(fApp->DoGrowZone(1000), 40000);
+}
+
+TEST_F(ApplicationLoop, QuitRequestedWhileInitializingEndsTheRun)
+{
+    fApp->fQuitInInitialize = true;
+    fApp->Run();
+    EXPECT_EQ(fApp->GetRunState(), CApplication::kQuitting);
+    EXPECT_TRUE(fApp->fIdleTimes.empty());
+    EXPECT_EQ(fApp->fLog, (std::vector<std::string>{"Initialize", "CleanUp"}));
 }

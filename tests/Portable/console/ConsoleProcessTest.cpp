@@ -1,0 +1,175 @@
+// The console updater run as a process against the simulated instrument: exit
+// codes, the printed status lines, questions, Ctrl-C and the failure modes.
+#include "ConsoleProcess.h"
+
+#include "framework/application/ResourceImageForTests.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+
+
+using ConsoleProcess::SResult;
+
+namespace
+{
+
+const char* kProductLine =
+    "This program will update the OS in your Kelt Podium LX to: OS version 1.20";
+
+size_t Position(const SResult& r, const std::string& text)
+{
+    return r.mOut.find(text);
+}
+
+} // namespace
+
+TEST(ConsoleUpdate, NormalInstrumentIsUpdatedThroughItsReboot)
+{
+    const SResult r = ConsoleProcess::Run({"--console", "--simulate", "--yes"});
+    EXPECT_EQ(r.mExitCode, 0) << r.mOut << r.mErr;
+    // The product line comes first and once.
+    EXPECT_EQ(r.mOut.find(kProductLine), 0u);
+    EXPECT_EQ(r.mOut.find(kProductLine, 1), std::string::npos);
+    EXPECT_TRUE(r.HasLine("Found Kelt Podium LX"));
+    EXPECT_TRUE(r.HasLine("Kelt Podium LX, OS version 1.10 "));
+    EXPECT_TRUE(r.HasLine("Send reboot request, waiting for reconnect..."));
+    EXPECT_TRUE(r.HasLine("[########################################] 100%"));
+    EXPECT_LT(Position(r, "Send reboot request"), Position(r, "100%"));
+    // No question with --yes, no errors.
+    EXPECT_EQ(r.mOut.find("[y/N]"), std::string::npos);
+    EXPECT_TRUE(r.mErr.empty()) << r.mErr;
+}
+
+TEST(ConsoleUpdate, InstrumentsInUpdaterModeNeedNoReboot)
+{
+    for (const char* mode : {"--simulate=updater", "--simulate=no-os"})
+    {
+        SCOPED_TRACE(mode);
+        const SResult r = ConsoleProcess::Run({"--console", mode, "-y"});
+        EXPECT_EQ(r.mExitCode, 0) << r.mOut << r.mErr;
+        EXPECT_EQ(r.mOut.find("Send reboot request"), std::string::npos);
+        EXPECT_TRUE(r.HasLine("[########################################] 100%"));
+    }
+    const SResult noOS = ConsoleProcess::Run({"--console", "--simulate=no-os", "--yes"});
+    EXPECT_TRUE(noOS.HasLine("Kelt Podium LX, no OS ")) << noOS.mOut;
+}
+
+TEST(ConsoleUpdate, AnswersFromStandardInput)
+{
+    const SResult declined = ConsoleProcess::Run({"--console", "--simulate=updater"});
+    EXPECT_EQ(declined.mExitCode, 4) << declined.mOut;
+    EXPECT_NE(declined.mOut.find("Update the OS now? [y/N] "), std::string::npos);
+
+    const SResult no = ConsoleProcess::Run({"--console", "--simulate=updater"}, "n\n");
+    EXPECT_EQ(no.mExitCode, 4);
+
+    const SResult yes = ConsoleProcess::Run({"--console", "--simulate=updater"}, "y\n");
+    EXPECT_EQ(yes.mExitCode, 0) << yes.mOut << yes.mErr;
+    EXPECT_TRUE(yes.HasLine("[########################################] 100%"));
+}
+
+TEST(ConsoleUpdate, InstrumentLostDuringTheTransferFails)
+{
+    const SResult r = ConsoleProcess::Run({"--console", "--simulate=unplug", "--yes"});
+    EXPECT_EQ(r.mExitCode, 1) << r.mOut << r.mErr;
+    EXPECT_TRUE(r.HasLine("No Kelt Podium LX Connected"));
+    EXPECT_EQ(r.mOut.find("100%"), std::string::npos);
+}
+
+TEST(ConsoleUpdate, InstrumentThatNeverReturnsFailsAfterTwentySeconds)
+{
+    const SResult r = ConsoleProcess::Run({"--console", "--simulate=no-return", "--yes"}, "", 60);
+    EXPECT_EQ(r.mExitCode, 1) << r.mOut << r.mErr;
+    EXPECT_TRUE(r.HasLine("Reboot failed."));
+    EXPECT_GE(r.mSeconds, 20.0);
+}
+
+TEST(ConsoleUpdate, BusyInstrumentIsReportedAndNotFound)
+{
+    const SResult r = ConsoleProcess::Run({"--console", "--simulate=busy", "--wait", "1"}, "", 60);
+    EXPECT_EQ(r.mExitCode, 3) << r.mOut << r.mErr;
+    EXPECT_TRUE(r.HasLine("Error: Synth already connected to another application."));
+}
+
+TEST(ConsoleUpdate, InterruptWhileSendingIsRefused)
+{
+    bool sent = false;
+    const SResult r = ConsoleProcess::Run({"--console", "--simulate=updater", "--yes"}, "", 60,
+                          [&sent](const std::string& out, pid_t pid) {
+                              // The version line of updater mode starts the transfer at once.
+                              if (!sent && out.find("OS version 1.10 \n") != std::string::npos)
+                              {
+                                  usleep(200000);
+                                  kill(pid, SIGINT);
+                                  sent = true;
+                              }
+                          });
+    ASSERT_TRUE(sent);
+    EXPECT_EQ(r.mExitCode, 0) << r.mOut << r.mErr;
+    EXPECT_TRUE(r.HasLine(
+        "Quitting now could leave the instrument without an OS; the update goes on."))
+        << r.mOut;
+}
+
+TEST(ConsoleUpdate, InterruptWhileWaitingQuits)
+{
+    // Waiting at the question with no terminal to ask on: Ctrl-C quits at once.
+    bool sent = false;
+    const SResult r = ConsoleProcess::Run({"--console", "--simulate=updater"}, "", 30,
+                          [&sent](const std::string& out, pid_t pid) {
+                              if (!sent && out.find("[y/N]") != std::string::npos)
+                              {
+                                  kill(pid, SIGINT);
+                                  sent = true;
+                              }
+                          },
+                          true);
+    ASSERT_TRUE(sent);
+    EXPECT_EQ(r.mExitCode, 130) << r.mOut << r.mErr;
+}
+
+TEST(ConsoleUpdate, NoInstrumentWithinTheWait)
+{
+    // The virtual bus without an instrument would need a mode; the real bus here has none.
+    const SResult r = ConsoleProcess::Run({"--console", "--wait", "1"}, "", 30);
+    if (r.mExitCode == 1 && r.mErr.find("USB") != std::string::npos)
+        GTEST_SKIP() << "no USB access here: " << r.mErr;
+    EXPECT_EQ(r.mExitCode, 3) << r.mOut << r.mErr;
+    EXPECT_TRUE(r.HasLine("No Kelt Podium LX Connected"));
+    EXPECT_LT(r.mSeconds, 10.0);
+}
+
+TEST(ConsoleCommandLine, HelpAndUsageErrors)
+{
+    const SResult help = ConsoleProcess::Run({"--help"});
+    EXPECT_EQ(help.mExitCode, 0);
+    for (const char* word : {"--console", "--simulate", "--yes", "--wait", "--resources",
+                             "normal", "updater", "no-os", "busy", "no-return", "unplug", "130"})
+        EXPECT_NE(help.mOut.find(word), std::string::npos) << word;
+
+    EXPECT_EQ(ConsoleProcess::Run({"--console", "--frobnicate"}).mExitCode, 2);
+    EXPECT_EQ(ConsoleProcess::Run({"--console", "--wait"}).mExitCode, 2);
+    EXPECT_EQ(ConsoleProcess::Run({"--console", "--wait", "soon"}).mExitCode, 2);
+    const SResult mode = ConsoleProcess::Run({"--console", "--simulate=sideways"});
+    EXPECT_EQ(mode.mExitCode, 2);
+    EXPECT_NE(mode.mErr.find("sideways"), std::string::npos);
+}
+
+TEST(ConsoleCommandLine, MissingResourcesEndWithStatusTwo)
+{
+    const SResult missing = ConsoleProcess::Run({"--console", "--simulate", "--resources", "/nonexistent.rsrc"});
+    EXPECT_EQ(missing.mExitCode, 2);
+    EXPECT_FALSE(missing.mErr.empty());
+
+    // A resource file with the boot block but no OS image.
+    const std::string path = ::testing::TempDir() + "no-os-image.rsrc";
+    ASSERT_TRUE(ResourceImageForTests::WriteFile(
+        path, ResourceImageForTests::Build({{{"BOOT", 128}, {1, 2, 3}}})));
+    const SResult noOS = ConsoleProcess::Run({"--console", "--simulate", "--yes", "--resources", path});
+    EXPECT_EQ(noOS.mExitCode, 2) << noOS.mOut << noOS.mErr;
+    EXPECT_NE(noOS.mErr.find("No OS resource"), std::string::npos);
+    // No instrument was touched.
+    EXPECT_EQ(noOS.mOut.find("Found"), std::string::npos);
+    std::remove(path.c_str());
+}
