@@ -24,6 +24,8 @@ public:
 class XUSBNotFound : public XVantorBase
 {
 public:
-    XUSBNotFound() : XVantorBase("USB Error: Unable to find Kelt Vektor Two/Kelt Vektor Two Core") {}
+    XUSBNotFound() : XVantorBase("USB Error: Unable to find Kelt Vektor Two/Kelt Vektor Two Core")
+    {
+    }
     virtual ~XUSBNotFound() = default;
 };

@@ -20,7 +20,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             std::memset(buffer, 'x', sizeof(buffer));
             resource.GetString(index, buffer, max);
             const std::size_t length = std::strlen(buffer);
-            if (static_cast<long>(length) > max || static_cast<long>(length) > CStringResource::kMaxStringLength)
+            if (static_cast<long>(length) > max ||
+                static_cast<long>(length) > CStringResource::kMaxStringLength)
                 std::abort();
         }
     }

@@ -152,8 +152,7 @@ void CMacUsbHandle::InitPipes(uint8_t numPipes)
         SUsbPipeProperties p;
         if (intf->GetPipeProperties(pipeRef, p) != kUsbSuccess)
             break;
-        if (p.mTransferType == SUsbPipeProperties::kBulk &&
-            p.mDirection == SUsbPipeProperties::kIn)
+        if (p.mTransferType == SUsbPipeProperties::kBulk && p.mDirection == SUsbPipeProperties::kIn)
         {
             if (!fBulkInPID)
                 fBulkInPID = pipeRef;

@@ -67,9 +67,8 @@ void CUSBManager::Init()
 {
     fPortList = std::make_unique<CUSBPort[]>(static_cast<size_t>(kUSB_DEVICE_COUNT));
 
-    gRootPort = CSystemPower::Register([](uint32_t messageType, intptr_t argument) {
-        SystemPowerCallback(nullptr, 0, messageType, argument);
-    });
+    gRootPort = CSystemPower::Register([](uint32_t messageType, intptr_t argument)
+                                       { SystemPowerCallback(nullptr, 0, messageType, argument); });
 
     if (fVendor < 0 || fVendor > 0xFFFF || fProduct < 0 || fProduct > 0xFFFF)
         return;
@@ -133,10 +132,12 @@ void CUSBManager::LowLevel_NewDevice(TUsbServiceId id)
         // Reached from inside another arrival (its open lets queued events run
         // while it retries): the port being opened has no handle yet and must not
         // be handed out twice. Offer the device again once that arrival is done.
-        CMainEventQueue::Main().Post([id] {
-            if (gManager)
-                gManager->LowLevel_NewDevice(id);
-        });
+        CMainEventQueue::Main().Post(
+            [id]
+            {
+                if (gManager)
+                    gManager->LowLevel_NewDevice(id);
+            });
         return;
     }
     struct SDepth
@@ -211,8 +212,7 @@ void CUSBManager::ArmInterrupt(TUSBDevicePort port)
     TUsbResult result = p.fHandle->intf->ReadPipeAsync(
         p.fHandle->fInterruptPID, p.fInterruptBuffer, kInterruptSize,
         [port](TUsbResult r, uint32_t) {
-            InterruptPipeCallback(reinterpret_cast<void*>(static_cast<intptr_t>(port)), r,
-                                  nullptr);
+            InterruptPipeCallback(reinterpret_cast<void*>(static_cast<intptr_t>(port)), r, nullptr);
         });
     if (result != kUsbSuccess)
         throw XUSBError();
@@ -321,10 +321,12 @@ void CUSBManager::HandleInterrupt(TUSBDevicePort port)
     {
         // The owner's handler closes the port and updates the window: that is main
         // thread work, and closing the port from here would join this very thread.
-        CMainEventQueue::Main().Post([port] {
-            if (gManager)
-                gManager->fPortManager.USBDeviceExceptionHandler(port);
-        });
+        CMainEventQueue::Main().Post(
+            [port]
+            {
+                if (gManager)
+                    gManager->fPortManager.USBDeviceExceptionHandler(port);
+            });
     }
 }
 
@@ -376,8 +378,7 @@ void DeviceRemovedCallback(void*, CUsbIterator* iterator)
     while (TUsbServiceId service = iterator->Next())
     {
         uint32_t location = 0;
-        if (CUsbBus::Get().GetLocationId(service, location) == kUsbSuccess &&
-            CUSBManager::gManager)
+        if (CUsbBus::Get().GetLocationId(service, location) == kUsbSuccess && CUSBManager::gManager)
             CUSBManager::gManager->LowLevel_RemoveDevice(location);
     }
 }

@@ -8,9 +8,9 @@
 
 #include <cstdio>
 #include <cstring>
+#include <iostream>
 #include <memory>
 #include <ostream>
-#include <iostream>
 #include <sys/stat.h>
 #include <sys/utsname.h>
 
@@ -138,8 +138,9 @@ bool CLowLevelApplication::MacGetAppearanceSDKVersion(CVersion*)
     return false;
 }
 
-std::vector<std::string> CLowLevelApplication::ResourceFileCandidates(
-    int argc, const char* const* argv, const std::string& executablePath, std::string* error)
+std::vector<std::string>
+CLowLevelApplication::ResourceFileCandidates(int argc, const char* const* argv,
+                                             const std::string& executablePath, std::string* error)
 {
     error->clear();
     const std::size_t optionLength = std::strlen(kResourcesOption);

@@ -31,7 +31,8 @@ bool EqualIgnoringCase(const char* a, const char* b)
         return false;
     for (; *a != 0; ++a, ++b)
     {
-        if (std::tolower(static_cast<unsigned char>(*a)) != std::tolower(static_cast<unsigned char>(*b)))
+        if (std::tolower(static_cast<unsigned char>(*a)) !=
+            std::tolower(static_cast<unsigned char>(*b)))
             return false;
     }
     return true;

@@ -32,7 +32,8 @@ std::string gApplicationName = "wayfarer";
 
 std::uint32_t Code(const char* text)
 {
-    return (std::uint32_t(std::uint8_t(text[0])) << 24) | (std::uint32_t(std::uint8_t(text[1])) << 16) |
+    return (std::uint32_t(std::uint8_t(text[0])) << 24) |
+           (std::uint32_t(std::uint8_t(text[1])) << 16) |
            (std::uint32_t(std::uint8_t(text[2])) << 8) | std::uint32_t(std::uint8_t(text[3]));
 }
 
@@ -270,7 +271,8 @@ TOSErr FillVolume(const SMount& mount, SVolumeRecord* volume)
     const std::size_t slash = mount.mPoint.find_last_of('/');
     volume->mName = mount.mPoint == "/" ? "/" : mount.mPoint.substr(slash + 1);
     volume->mHardwareLocked = (info.f_flag & ST_RDONLY) != 0;
-    auto clip = [](unsigned long long v) { return std::uint32_t(std::min<unsigned long long>(v, UINT32_MAX)); };
+    auto clip = [](unsigned long long v)
+    { return std::uint32_t(std::min<unsigned long long>(v, UINT32_MAX)); };
     volume->mAllocationBlocks = clip(info.f_blocks);
     volume->mFreeBlocks = clip(info.f_bavail);
     volume->mFileCount = clip(info.f_files - info.f_ffree);
@@ -685,9 +687,10 @@ TOSErr CPosixFiles::GetVolumeOfSpec(const SNativeFileSpec& spec, SVolumeRecord* 
     const std::vector<SMount> mounts = Mounts();
     for (const SMount& mount : mounts)
     {
-        const bool inside = mount.mPoint == "/" ||
-                            (path.compare(0, mount.mPoint.size(), mount.mPoint) == 0 &&
-                             (path.size() == mount.mPoint.size() || path[mount.mPoint.size()] == '/'));
+        const bool inside =
+            mount.mPoint == "/" ||
+            (path.compare(0, mount.mPoint.size(), mount.mPoint) == 0 &&
+             (path.size() == mount.mPoint.size() || path[mount.mPoint.size()] == '/'));
         if (inside && (best == nullptr || mount.mPoint.size() > best->mPoint.size()))
             best = &mount;
     }

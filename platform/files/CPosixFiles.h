@@ -18,8 +18,8 @@ struct SCatalogInfo
 {
     std::string mName;
     bool mIsDirectory = false;
-    std::uint32_t mType = 0;    // four-character code
-    std::uint32_t mCreator = 0; // four-character code
+    std::uint32_t mType = 0;             // four-character code
+    std::uint32_t mCreator = 0;          // four-character code
     std::uint32_t mCreationDate = 0;     // seconds since 1 January 1904
     std::uint32_t mModificationDate = 0; // seconds since 1 January 1904
     std::uint16_t mFinderFlags = 0;      // 0x4000 = invisible
@@ -48,11 +48,11 @@ public:
     static constexpr std::int64_t kEpochDelta = 2082844800;
 
     // Special folders, by their four-character kind.
-    static constexpr std::uint32_t kPreferencesFolder = 0x70726566;    // 'pref'
-    static constexpr std::uint32_t kTemporaryFolder = 0x74656D70;      // 'temp'
-    static constexpr std::uint32_t kDesktopFolder = 0x6465736B;        // 'desk'
-    static constexpr std::uint32_t kExtensionFolder = 0x6578746E;      // 'extn'
-    static constexpr std::uint32_t kSystemFolder = 0x6D616373;         // 'macs'
+    static constexpr std::uint32_t kPreferencesFolder = 0x70726566; // 'pref'
+    static constexpr std::uint32_t kTemporaryFolder = 0x74656D70;   // 'temp'
+    static constexpr std::uint32_t kDesktopFolder = 0x6465736B;     // 'desk'
+    static constexpr std::uint32_t kExtensionFolder = 0x6578746E;   // 'extn'
+    static constexpr std::uint32_t kSystemFolder = 0x6D616373;      // 'macs'
 
     // The name used for per-application folders (preferences, extensions).
     static void SetApplicationName(const std::string& name);

@@ -35,8 +35,7 @@ TOSErr CSharedLibrary::Load(const std::string& path, void** connection, std::str
         return kFragLibConnErr;
     if (text.find("invalid ELF header") != std::string::npos ||
         text.find("file too short") != std::string::npos ||
-        text.find("wrong ELF class") != std::string::npos ||
-        text.find("ELF") != std::string::npos)
+        text.find("wrong ELF class") != std::string::npos || text.find("ELF") != std::string::npos)
         return kFragFormatErr;
     return kIOErr;
 }

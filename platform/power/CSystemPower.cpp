@@ -114,7 +114,8 @@ std::unique_ptr<CSystemPower> CSystemPower::Register(TCallback callback)
     if (fd >= 0)
     {
         SImpl* raw = impl.get();
-        impl->mWatch = CMainEventQueue::Main().AddWatch(fd, POLLIN, [raw](short) { raw->Process(); });
+        impl->mWatch =
+            CMainEventQueue::Main().AddWatch(fd, POLLIN, [raw](short) { raw->Process(); });
     }
     // Replies to the calls above may have brought signals along.
     impl->Process();

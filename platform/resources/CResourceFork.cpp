@@ -84,7 +84,8 @@ TOSErr CResourceFork::Parse(const std::uint8_t* bytes, std::size_t size, CResour
     using U = std::uint64_t;
     *out = CResourceFork();
     if (size < 16)
-        return Fail(why, "file too short for a resource header (" + std::to_string(size) + " bytes)");
+        return Fail(why,
+                    "file too short for a resource header (" + std::to_string(size) + " bytes)");
     const U dataOffset = Get32(bytes);
     const U mapOffset = Get32(bytes + 4);
     const U dataLength = Get32(bytes + 8);
@@ -168,7 +169,8 @@ TOSErr CResourceFork::Serialize(std::vector<std::uint8_t>* out, std::string* why
 
     std::vector<std::uint8_t> dataArea;
     std::vector<std::uint8_t> names;
-    std::map<const SResourceEntry*, std::pair<std::uint32_t, int>> placed; // data offset, name offset
+    std::map<const SResourceEntry*, std::pair<std::uint32_t, int>>
+        placed; // data offset, name offset
     for (const auto& [type, list] : byType)
     {
         for (const SResourceEntry* entry : list)

@@ -99,7 +99,8 @@ std::int16_t CResourceManager::OpenResFile(const std::string& path)
     struct stat info;
     if (stat(path.c_str(), &info) != 0)
     {
-        gResError = errno == ENOENT || errno == ENOTDIR ? kResFileNotFoundErr : ResultFromErrno(errno);
+        gResError =
+            errno == ENOENT || errno == ENOTDIR ? kResFileNotFoundErr : ResultFromErrno(errno);
         gOpenFailure = std::strerror(errno);
         return kNoFile;
     }

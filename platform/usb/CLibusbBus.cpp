@@ -171,11 +171,13 @@ struct CLibusbBus::SState
             {
                 n->mArmed = false;
                 std::weak_ptr<SNotification> target = n;
-                ready.push_back([target] {
-                    auto live = target.lock();
-                    if (live && live->mAlive && live->mOnReady)
-                        live->mOnReady();
-                });
+                ready.push_back(
+                    [target]
+                    {
+                        auto live = target.lock();
+                        if (live && live->mAlive && live->mOnReady)
+                            live->mOnReady();
+                    });
             }
         }
     }
@@ -369,7 +371,8 @@ bool SubmitStream(const std::shared_ptr<SInterfaceShared>& owner, uint8_t endpoi
     libusb_transfer* transfer = libusb_alloc_transfer(0);
     if (!transfer)
         return false;
-    auto* context = new STransferContext{owner, std::vector<uint8_t>(stream.mSize), nullptr, {}, true};
+    auto* context =
+        new STransferContext{owner, std::vector<uint8_t>(stream.mSize), nullptr, {}, true};
     libusb_fill_bulk_transfer(transfer, owner->mHandle->mHandle, endpoint, context->mBuffer.data(),
                               static_cast<int>(stream.mSize), OnTransferDone, context, 0);
     int error = libusb_submit_transfer(transfer);
@@ -418,15 +421,18 @@ void LIBUSB_CALL OnTransferDone(libusb_transfer* transfer)
         else if (owner->mSource)
         {
             std::vector<uint8_t> data(context->mBuffer.begin(),
-                                      context->mBuffer.begin() + std::min<size_t>(length, context->mBuffer.size()));
+                                      context->mBuffer.begin() +
+                                          std::min<size_t>(length, context->mBuffer.size()));
             void* target = context->mTarget;
             auto done = std::move(context->mDone);
             // The caller's buffer is filled on the thread that runs the source.
-            owner->mSource->Post([target, data = std::move(data), done, result] {
-                if (!data.empty())
-                    std::memcpy(target, data.data(), data.size());
-                done(result, static_cast<uint32_t>(data.size()));
-            });
+            owner->mSource->Post(
+                [target, data = std::move(data), done, result]
+                {
+                    if (!data.empty())
+                        std::memcpy(target, data.data(), data.size());
+                    done(result, static_cast<uint32_t>(data.size()));
+                });
         }
     }
     owner->mChanged.notify_all();
@@ -462,8 +468,8 @@ public:
         if (pipeRef == 0 || pipeRef > fEndpoints.size())
             return kUsbBadArgument;
         const SEndpoint& e = fEndpoints[pipeRef - 1];
-        p.mDirection = (e.mAddress & LIBUSB_ENDPOINT_IN) ? SUsbPipeProperties::kIn
-                                                         : SUsbPipeProperties::kOut;
+        p.mDirection =
+            (e.mAddress & LIBUSB_ENDPOINT_IN) ? SUsbPipeProperties::kIn : SUsbPipeProperties::kOut;
         p.mNumber = e.mAddress & 0x0F;
         p.mTransferType = e.mAttributes & 0x03;
         p.mMaxPacketSize = e.mMaxPacketSize;
@@ -535,9 +541,9 @@ public:
             return false;
         std::unique_lock<std::mutex> guard(fShared->mLock);
         auto& stream = fShared->mStreams[endpoint];
-        return fShared->mChanged.wait_for(guard, std::chrono::milliseconds(timeoutMs), [&] {
-            return !stream.mCompleted.empty() || stream.mDead || fShared->mClosing;
-        });
+        return fShared->mChanged.wait_for(
+            guard, std::chrono::milliseconds(timeoutMs),
+            [&] { return !stream.mCompleted.empty() || stream.mDead || fShared->mClosing; });
     }
     TUsbResult ReadPipeAsync(uint8_t pipeRef, void* buffer, uint32_t size, TAsyncDone done) override
     {
@@ -550,8 +556,8 @@ public:
         libusb_transfer* transfer = libusb_alloc_transfer(0);
         if (!transfer)
             return kUsbNoMemory;
-        auto* context =
-            new STransferContext{fShared, std::vector<uint8_t>(size), buffer, std::move(done), false};
+        auto* context = new STransferContext{fShared, std::vector<uint8_t>(size), buffer,
+                                             std::move(done), false};
         uint8_t type = fEndpoints[pipeRef - 1].mAttributes & 0x03;
         if (type == LIBUSB_TRANSFER_TYPE_INTERRUPT)
             libusb_fill_interrupt_transfer(transfer, fShared->mHandle->mHandle, endpoint,
@@ -707,8 +713,8 @@ public:
             for (int e = 0; e < d.bNumEndpoints; ++e)
                 endpoints.push_back({d.endpoint[e].bEndpointAddress, d.endpoint[e].bmAttributes,
                                      d.endpoint[e].wMaxPacketSize, d.endpoint[e].bInterval});
-            interfaces.push_back(
-                std::make_unique<CLibusbInterface>(fHandle, d.bInterfaceNumber, std::move(endpoints)));
+            interfaces.push_back(std::make_unique<CLibusbInterface>(fHandle, d.bInterfaceNumber,
+                                                                    std::move(endpoints)));
         }
         libusb_free_config_descriptor(config);
         return kUsbSuccess;
@@ -786,8 +792,7 @@ bool CLibusbBus::HasHotplug() const
 }
 
 std::unique_ptr<CUsbIterator> CLibusbBus::AddMatchingNotification(ENotification kind,
-                                                                  uint16_t vendor,
-                                                                  uint16_t product,
+                                                                  uint16_t vendor, uint16_t product,
                                                                   std::function<void()> onReady)
 {
     std::vector<std::function<void()>> ready;

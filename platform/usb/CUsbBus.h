@@ -59,10 +59,9 @@ public:
     // present now; kTerminate starts empty. onReady is run on the main thread
     // (through the main event queue) when new entries were added after the
     // iterator had been drained to 0, so the first drain is the owner's job.
-    virtual std::unique_ptr<CUsbIterator> AddMatchingNotification(ENotification kind,
-                                                                  uint16_t vendor,
-                                                                  uint16_t product,
-                                                                  std::function<void()> onReady) = 0;
+    virtual std::unique_ptr<CUsbIterator>
+    AddMatchingNotification(ENotification kind, uint16_t vendor, uint16_t product,
+                            std::function<void()> onReady) = 0;
 
     // The matching devices present now, once.
     virtual std::unique_ptr<CUsbIterator> GetMatchingServices(uint16_t vendor,

@@ -27,7 +27,8 @@ public:
     virtual TUsbResult GetConfigurationValue(uint8_t index, uint8_t& value) = 0;
     virtual TUsbResult SetConfiguration(uint8_t value) = 0;
     // The interfaces of the current configuration (first alternate setting).
-    virtual TUsbResult CreateInterfaces(std::vector<std::unique_ptr<CUsbInterface>>& interfaces) = 0;
+    virtual TUsbResult
+    CreateInterfaces(std::vector<std::unique_ptr<CUsbInterface>>& interfaces) = 0;
     virtual TUsbResult Suspend(bool suspend) = 0;
     virtual TUsbResult Close() = 0;
 };

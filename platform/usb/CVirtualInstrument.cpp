@@ -453,7 +453,8 @@ bool CVirtualInstrument::NextDue(int32_t& dueMs) const
 {
     std::lock_guard<std::mutex> guard(fLock);
     bool have = false;
-    auto consider = [&](int32_t when) {
+    auto consider = [&](int32_t when)
+    {
         if (!have || !Reached(when, dueMs))
             dueMs = when;
         have = true;

@@ -19,12 +19,12 @@ class CVirtualInstrument
 public:
     struct SStatistics
     {
-        uint32_t mFrames = 0;      // frames received, good or bad
-        uint32_t mCrcErrors = 0;   // frames rejected for length or CRC
-        uint32_t mOtherErrors = 0; // error statuses for anything else
+        uint32_t mFrames = 0;                  // frames received, good or bad
+        uint32_t mCrcErrors = 0;               // frames rejected for length or CRC
+        uint32_t mOtherErrors = 0;             // error statuses for anything else
         std::map<uint8_t, uint32_t> mMessages; // good frames by message code
-        uint32_t mInstalls = 0;    // images taken and flashed
-        uint32_t mReboots = 0;     // times it left the bus and came back
+        uint32_t mInstalls = 0;                // images taken and flashed
+        uint32_t mReboots = 0;                 // times it left the bus and came back
     };
 
     explicit CVirtualInstrument(const SVirtualInstrumentConfig& config);

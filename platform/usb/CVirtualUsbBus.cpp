@@ -117,11 +117,13 @@ struct CVirtualUsbBus::SState
             {
                 notification->mArmed = false;
                 std::weak_ptr<SNotification> target = notification;
-                ready.push_back([target] {
-                    auto n = target.lock();
-                    if (n && n->mAlive && n->mOnReady)
-                        n->mOnReady();
-                });
+                ready.push_back(
+                    [target]
+                    {
+                        auto n = target.lock();
+                        if (n && n->mAlive && n->mOnReady)
+                            n->mOnReady();
+                    });
             }
         }
     }
@@ -145,10 +147,12 @@ struct CVirtualUsbBus::SState
                 packet.resize(n);
                 // The caller's buffer is written on the thread that runs the source,
                 // the one that reads it.
-                open.mSource->Post([read, packet] {
-                    std::memcpy(read.mBuffer, packet.data(), packet.size());
-                    read.mDone(kUsbSuccess, static_cast<uint32_t>(packet.size()));
-                });
+                open.mSource->Post(
+                    [read, packet]
+                    {
+                        std::memcpy(read.mBuffer, packet.data(), packet.size());
+                        read.mDone(kUsbSuccess, static_cast<uint32_t>(packet.size()));
+                    });
             }
             else
             {
@@ -405,15 +409,16 @@ public:
             }
             else
             {
-                CPlatformClock::WaitUntil(target, [this, serial] {
-                    return fState->mDataSerial.load() != serial || fState->mStop.load();
-                });
+                CPlatformClock::WaitUntil(
+                    target, [this, serial]
+                    { return fState->mDataSerial.load() != serial || fState->mStop.load(); });
             }
         }
     }
     TUsbResult ReadPipeAsync(uint8_t pipeRef, void* buffer, uint32_t size, TAsyncDone done) override
     {
-        if (pipeRef == 0 || pipeRef > fEndpoints.size() || !(fEndpoints[pipeRef - 1].mAddress & 0x80))
+        if (pipeRef == 0 || pipeRef > fEndpoints.size() ||
+            !(fEndpoints[pipeRef - 1].mAddress & 0x80))
             return kUsbBadArgument;
         {
             std::lock_guard<std::mutex> guard(fState->mLock);
@@ -542,7 +547,8 @@ public:
         if (result != kUsbSuccess)
             return result;
         if (fInstrument->GetConfig().mHasInterface)
-            interfaces.push_back(std::make_unique<CVirtualInterface>(fState, fService, fInstrument));
+            interfaces.push_back(
+                std::make_unique<CVirtualInterface>(fState, fService, fInstrument));
         return kUsbSuccess;
     }
     TUsbResult Suspend(bool) override { return Check(); }
@@ -651,8 +657,10 @@ CVirtualUsbBus::STransportStatistics CVirtualUsbBus::GetTransportStatistics() co
     return fState->mStats;
 }
 
-std::unique_ptr<CUsbIterator> CVirtualUsbBus::AddMatchingNotification(
-    ENotification kind, uint16_t vendor, uint16_t product, std::function<void()> onReady)
+std::unique_ptr<CUsbIterator> CVirtualUsbBus::AddMatchingNotification(ENotification kind,
+                                                                      uint16_t vendor,
+                                                                      uint16_t product,
+                                                                      std::function<void()> onReady)
 {
     Poll();
     auto notification = std::make_shared<SNotification>();

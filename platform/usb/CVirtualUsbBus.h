@@ -44,8 +44,8 @@ public:
     struct STransportStatistics
     {
         uint32_t mBulkWrites = 0;
-        uint32_t mBulkReads = 0;   // reads that returned a message
-        uint32_t mEmptyReads = 0;  // reads that returned nothing
+        uint32_t mBulkReads = 0;  // reads that returned a message
+        uint32_t mEmptyReads = 0; // reads that returned nothing
         uint32_t mOpenAttempts = 0;
         uint32_t mInterruptReads = 0;
     };

@@ -53,14 +53,14 @@ struct SVirtualInstrumentConfig
     int32_t mFlashStepMs = 100;    // progress reports while flashing
 
     // Faults.
-    int32_t mBusyAttempts = 0;       // opens answered "held by another program"; -1: all
-    bool mPermissionDenied = false;  // the device node may not be opened
-    bool mNoReturn = false;          // never comes back after leaving the bus
-    int32_t mRemoveAtMessage = -1;   // leaves the bus on receiving frame N (0-based)
-    int32_t mStopAnsweringAt = -1;   // from frame N on, answers nothing
-    bool mGarbageReplies = false;    // answers with bytes of no known message
-    bool mTruncatedReplies = false;  // answers with messages cut short
-    bool mInterruptFailure = false;  // sends one interrupt packet, then the pipe halts
+    int32_t mBusyAttempts = 0;      // opens answered "held by another program"; -1: all
+    bool mPermissionDenied = false; // the device node may not be opened
+    bool mNoReturn = false;         // never comes back after leaving the bus
+    int32_t mRemoveAtMessage = -1;  // leaves the bus on receiving frame N (0-based)
+    int32_t mStopAnsweringAt = -1;  // from frame N on, answers nothing
+    bool mGarbageReplies = false;   // answers with bytes of no known message
+    bool mTruncatedReplies = false; // answers with messages cut short
+    bool mInterruptFailure = false; // sends one interrupt packet, then the pipe halts
 
     // The updater's --simulate modes: "normal" (running OS 1.10), "updater" (already
     // in its updater mode), "no-os" (updater mode, no OS), "busy" (held by another

@@ -155,7 +155,8 @@ std::vector<CResourceSource::SToken> CResourceSource::Tokenize(const std::string
                         Fail("\\x needs two hex digits");
                     const char byte = char(hi * 16 + lo);
                     // Escaped so expansion keeps it literal.
-                    text += byte == '\\' || byte == '$' ? std::string("\\") + byte : std::string(1, byte);
+                    text += byte == '\\' || byte == '$' ? std::string("\\") + byte
+                                                        : std::string(1, byte);
                     i += 2;
                     break;
                 }
@@ -249,8 +250,8 @@ long CResourceSource::Number(const SToken& token, long low, long high, const cha
     if (errno != 0 || *end != 0)
         Fail(std::string("bad number \"") + token.mText + "\" for " + what);
     if (value < low || value > high)
-        Fail(std::string(what) + " " + token.mText + " out of range " + std::to_string(low) +
-             ".." + std::to_string(high));
+        Fail(std::string(what) + " " + token.mText + " out of range " + std::to_string(low) + ".." +
+             std::to_string(high));
     return value;
 }
 
@@ -336,10 +337,11 @@ void CResourceSource::ParseResource(const std::vector<SToken>& tokens)
         Fail("expected the kind of the resource's contents");
     const std::string kind = tokens[i].mText;
     const std::vector<SToken> args(tokens.begin() + long(i) + 1, tokens.end());
-    const std::string label = "'" + CResourceFork::CodeToString(entry.mType) + "' " +
-                              std::to_string(entry.mID);
+    const std::string label =
+        "'" + CResourceFork::CodeToString(entry.mType) + "' " + std::to_string(entry.mID);
 
-    auto noArgs = [&]() {
+    auto noArgs = [&]()
+    {
         if (!args.empty())
             Fail("nothing may follow \"" + kind + "\" on its line");
     };
@@ -353,8 +355,8 @@ void CResourceSource::ParseResource(const std::vector<SToken>& tokens)
     {
         if (args.size() != 1)
             Fail("expected: text \"...\" or text <<TAG");
-        const std::string text =
-            args[0].mKind == SToken::kHeredoc ? ReadHeredoc(args[0].mText) : Str(args[0], "the text");
+        const std::string text = args[0].mKind == SToken::kHeredoc ? ReadHeredoc(args[0].mText)
+                                                                   : Str(args[0], "the text");
         entry.mData.assign(text.begin(), text.end());
     }
     else if (kind == "hex")
@@ -363,7 +365,8 @@ void CResourceSource::ParseResource(const std::vector<SToken>& tokens)
             Fail("expected: hex \"...\" or hex <<TAG");
         std::string digits;
         for (const SToken& arg : args)
-            digits += arg.mKind == SToken::kHeredoc ? ReadHeredoc(arg.mText) : Str(arg, "hex bytes");
+            digits +=
+                arg.mKind == SToken::kHeredoc ? ReadHeredoc(arg.mText) : Str(arg, "hex bytes");
         entry.mData = Hex(digits);
     }
     else if (kind == "bundle")
@@ -422,7 +425,8 @@ std::vector<std::uint8_t> CResourceSource::Dialog()
     long procID = 4, refCon = 0, items = -1;
     bool visible = true, goAway = false, haveRect = false;
     std::string title;
-    auto boolean = [this](const SToken& token) {
+    auto boolean = [this](const SToken& token)
+    {
         if (token.mText == "yes" || token.mText == "true")
             return true;
         if (token.mText == "no" || token.mText == "false")
@@ -479,8 +483,8 @@ std::vector<std::uint8_t> CResourceSource::Dialog()
 std::vector<std::uint8_t> CResourceSource::ItemList()
 {
     static const std::map<std::string, int> kKinds = {
-        {"user", 0},    {"button", 4}, {"checkbox", 5}, {"radio", 6},   {"control", 7},
-        {"static", 8},  {"edit", 16},  {"icon", 32},    {"picture", 64}};
+        {"user", 0},   {"button", 4}, {"checkbox", 5}, {"radio", 6},   {"control", 7},
+        {"static", 8}, {"edit", 16},  {"icon", 32},    {"picture", 64}};
     std::vector<std::uint8_t> body;
     long count = 0;
     FOR_EACH_BLOCK_LINE(tokens)
@@ -584,8 +588,11 @@ std::vector<std::uint8_t> CResourceSource::Version()
         }
         else if (field == "stage" && tokens.size() == 2)
         {
-            static const std::map<std::string, int> kStages = {
-                {"development", 0x20}, {"alpha", 0x40}, {"beta", 0x60}, {"final", 0x80}, {"release", 0x80}};
+            static const std::map<std::string, int> kStages = {{"development", 0x20},
+                                                               {"alpha", 0x40},
+                                                               {"beta", 0x60},
+                                                               {"final", 0x80},
+                                                               {"release", 0x80}};
             const auto found = kStages.find(tokens[1].mText);
             if (found == kStages.end())
                 Fail("stage is one of development, alpha, beta, final");

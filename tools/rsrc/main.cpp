@@ -21,10 +21,9 @@ using NSPlatform::SResourceEntry;
 namespace
 {
 
-const char* const kUsage =
-    "usage: kelt-rsrc build -o OUT.rsrc [-D NAME=VALUE]... SOURCE\n"
-    "       kelt-rsrc list FILE.rsrc\n"
-    "       kelt-rsrc extract FILE.rsrc TYPE ID\n";
+const char* const kUsage = "usage: kelt-rsrc build -o OUT.rsrc [-D NAME=VALUE]... SOURCE\n"
+                           "       kelt-rsrc list FILE.rsrc\n"
+                           "       kelt-rsrc extract FILE.rsrc TYPE ID\n";
 
 int Usage()
 {
@@ -155,9 +154,9 @@ int List(int argc, char** argv)
     std::vector<const SResourceEntry*> entries;
     for (const SResourceEntry& entry : fork.GetEntries())
         entries.push_back(&entry);
-    std::sort(entries.begin(), entries.end(), [](const SResourceEntry* a, const SResourceEntry* b) {
-        return a->mType != b->mType ? a->mType < b->mType : a->mID < b->mID;
-    });
+    std::sort(entries.begin(), entries.end(),
+              [](const SResourceEntry* a, const SResourceEntry* b)
+              { return a->mType != b->mType ? a->mType < b->mType : a->mID < b->mID; });
     for (const SResourceEntry* entry : entries)
         std::cout << ShowType(entry->mType) << ' ' << entry->mID << ' ' << entry->mData.size()
                   << '\n';
@@ -186,17 +185,19 @@ int Extract(int argc, char** argv)
     CResourceFork fork;
     if (!LoadFork(argv[2], &fork))
         return 1;
-    const SResourceEntry* entry = fork.Find(CResourceFork::PackCode(type.c_str()), std::int16_t(id));
+    const SResourceEntry* entry =
+        fork.Find(CResourceFork::PackCode(type.c_str()), std::int16_t(id));
     if (entry == nullptr)
     {
-        std::cerr << "kelt-rsrc: " << argv[2] << ": no resource " << ShowType(CResourceFork::PackCode(type.c_str()))
-                  << ' ' << id << '\n';
+        std::cerr << "kelt-rsrc: " << argv[2] << ": no resource "
+                  << ShowType(CResourceFork::PackCode(type.c_str())) << ' ' << id << '\n';
         return 1;
     }
     std::size_t done = 0;
     while (done < entry->mData.size())
     {
-        const ssize_t put = write(STDOUT_FILENO, entry->mData.data() + done, entry->mData.size() - done);
+        const ssize_t put =
+            write(STDOUT_FILENO, entry->mData.data() + done, entry->mData.size() - done);
         if (put < 0 && errno == EINTR)
             continue;
         if (put <= 0)

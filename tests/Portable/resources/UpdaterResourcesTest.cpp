@@ -44,8 +44,8 @@ std::vector<SItem> Items(const CMemoryMedia& media)
     std::size_t at = 2;
     for (int i = 0; i < count; ++i)
     {
-        SItem item{Host16(p + at + 4), Host16(p + at + 6), Host16(p + at + 8), Host16(p + at + 10),
-                   p[at + 12], ""};
+        SItem item{Host16(p + at + 4),  Host16(p + at + 6), Host16(p + at + 8),
+                   Host16(p + at + 10), p[at + 12],         ""};
         const uint8_t length = p[at + 13];
         if (item.mType >= 4 && item.mType <= 16)
             item.mText.assign(reinterpret_cast<const char*>(p + at + 14), length);
@@ -67,8 +67,8 @@ protected:
             << path << ": " << NSPlatform::CResourceManager::GetOpenFailure();
         NSPlatform::SNativeFileSpec self;
         NSPlatform::CPosixFiles::GetExecutableSpec(&self);
-        fApplication =
-            std::make_unique<CLowLevelApplication>("Kelt Podium LX OS Update", CFileSpec(self), fRef);
+        fApplication = std::make_unique<CLowLevelApplication>("Kelt Podium LX OS Update",
+                                                              CFileSpec(self), fRef);
         CStringManager::gStringMgr = new CStringManager;
     }
     void TearDown() override
@@ -105,7 +105,8 @@ TEST_F(UpdaterResources, AboutTexts)
     EXPECT_STREQ(text, "About Kelt Podium LX OS Update...");
     GetAlertString(500128001, text, 255);
     const std::string script = text;
-    EXPECT_EQ(script.rfind("[NOTE][Kelt Podium LX OS Update]Version 1.0 build 1.\r", 0), 0u) << script;
+    EXPECT_EQ(script.rfind("[NOTE][Kelt Podium LX OS Update]Version 1.0 build 1.\r", 0), 0u)
+        << script;
     EXPECT_EQ(script.substr(script.size() - 4), "[OK]");
 }
 
@@ -141,7 +142,8 @@ TEST_F(UpdaterResources, MainWindowDialog)
     const int width = Host16(d + 6) - Host16(d + 2);
     const int height = Host16(d + 4) - Host16(d);
     EXPECT_EQ(Host16(d + 18), 128);
-    EXPECT_EQ(std::string(reinterpret_cast<const char*>(d + 21), d[20]), "Kelt Podium LX OS Update");
+    EXPECT_EQ(std::string(reinterpret_cast<const char*>(d + 21), d[20]),
+              "Kelt Podium LX OS Update");
 
     std::unique_ptr<CMemoryMedia> list(File().Read("DITL", 128));
     const std::vector<SItem> items = Items(*list);

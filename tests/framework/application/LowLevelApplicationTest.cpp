@@ -39,7 +39,8 @@ std::vector<uint8_t> Image(bool withBundle)
     NSPlatform::SResourceEntry vers;
     vers.mType = NSPlatform::CResourceFork::PackCode("vers");
     vers.mID = 1;
-    vers.mData = {0x02, 0x31, 0x40, 3, 0, 0, 12, '2', '.', '3', ' ', 'b', 'u', 'i', 'l', 'd', ' ', '4', '2', 0};
+    vers.mData = {0x02, 0x31, 0x40, 3,   0,   0,   12,  '2', '.', '3',
+                  ' ',  'b',  'u',  'i', 'l', 'd', ' ', '4', '2', 0};
     fork.Add(vers);
     if (withBundle)
     {
@@ -143,9 +144,10 @@ TEST(StartupResourceFile, CandidatesInSearchOrder)
 {
     std::string error;
     const char* plain[] = {"app"};
-    EXPECT_EQ(CLowLevelApplication::ResourceFileCandidates(1, plain, "/opt/kelt/bin/updater", &error),
-              (std::vector<std::string>{"/opt/kelt/bin/updater.rsrc",
-                                        "/opt/kelt/bin/../share/updater/updater.rsrc"}));
+    EXPECT_EQ(
+        CLowLevelApplication::ResourceFileCandidates(1, plain, "/opt/kelt/bin/updater", &error),
+        (std::vector<std::string>{"/opt/kelt/bin/updater.rsrc",
+                                  "/opt/kelt/bin/../share/updater/updater.rsrc"}));
     const char* option[] = {"app", "-x", "--resources", "/some/file.rsrc"};
     EXPECT_EQ(CLowLevelApplication::ResourceFileCandidates(4, option, "/bin/app", &error),
               (std::vector<std::string>{"/some/file.rsrc"}));
@@ -153,7 +155,8 @@ TEST(StartupResourceFile, CandidatesInSearchOrder)
     EXPECT_EQ(CLowLevelApplication::ResourceFileCandidates(2, joined, "/bin/app", &error),
               (std::vector<std::string>{"r.rsrc"}));
     const char* dangling[] = {"app", "--resources"};
-    EXPECT_TRUE(CLowLevelApplication::ResourceFileCandidates(2, dangling, "/bin/app", &error).empty());
+    EXPECT_TRUE(
+        CLowLevelApplication::ResourceFileCandidates(2, dangling, "/bin/app", &error).empty());
     EXPECT_EQ(error, "--resources needs a file name");
 }
 

@@ -248,7 +248,8 @@ TEST(FileNames, SplitIntoBaseAndExtension)
 
 TEST_F(FilesTest, FoldersNavigateListAndScan)
 {
-    std::unique_ptr<CDirSpec> root(CDirSpec::NewParentDirForFile(std::make_unique<CFileSpec>(Spec("x")).get()));
+    std::unique_ptr<CDirSpec> root(
+        CDirSpec::NewParentDirForFile(std::make_unique<CFileSpec>(Spec("x")).get()));
     std::unique_ptr<CDirSpec> sub(root->CreatePhysicalDirectory("sub"));
     EXPECT_THROW(delete root->CreatePhysicalDirectory("sub"), XBase);
     EXPECT_TRUE(root->DoesDirItemExist("sub"));

@@ -75,7 +75,8 @@ Bytes Serialize(const std::vector<SResourceEntry>& entries)
 
 uint32_t Get32(const Bytes& b, std::size_t at)
 {
-    return (uint32_t(b[at]) << 24) | (uint32_t(b[at + 1]) << 16) | (uint32_t(b[at + 2]) << 8) | b[at + 3];
+    return (uint32_t(b[at]) << 24) | (uint32_t(b[at + 1]) << 16) | (uint32_t(b[at + 2]) << 8) |
+           b[at + 3];
 }
 
 class ResourceFileTest : public ::testing::Test
@@ -103,10 +104,10 @@ protected:
 
 TEST_F(ResourceFileTest, ReadsEveryResourceAsWritten)
 {
-    const CFileSpec spec = Write("a.rsrc", Serialize({Entry("TQOS", 128, Text("image bytes")),
-                                                      Entry("BOOT", 128, Text("boot")),
-                                                      Entry("BMP ", -5, Text("pic")),
-                                                      Entry("NONE", 1, {})}));
+    const CFileSpec spec =
+        Write("a.rsrc",
+              Serialize({Entry("TQOS", 128, Text("image bytes")), Entry("BOOT", 128, Text("boot")),
+                         Entry("BMP ", -5, Text("pic")), Entry("NONE", 1, {})}));
     COpenResourceFile file(&spec);
     EXPECT_TRUE(file.DoesExist("TQOS", 128));
     EXPECT_TRUE(file.DoesExist("BMP ", -5));
@@ -183,8 +184,9 @@ TEST_F(ResourceFileTest, StringListsByNumber)
 {
     std::vector<std::string> list128(99);
     list128[98] = "ninety-nine";
-    const CFileSpec spec = Write("s.rsrc", Serialize({Entry("STR#", 140, StringList({"one", "two", "three is long"})),
-                                                      Entry("STR#", 128, StringList(list128))}));
+    const CFileSpec spec =
+        Write("s.rsrc", Serialize({Entry("STR#", 140, StringList({"one", "two", "three is long"})),
+                                   Entry("STR#", 128, StringList(list128))}));
     COpenResourceFile file(&spec);
     char text[64];
     file.ReadString(1203, text, 63);
@@ -203,7 +205,8 @@ TEST_F(ResourceFileTest, StringListsByNumber)
 
 TEST_F(ResourceFileTest, VersionRecordAndBuildNumber)
 {
-    const CFileSpec spec = Write("v.rsrc", Serialize({Entry("vers", 1, Version(0x12, 0x34, 0x60, "1.02 build 57b"))}));
+    const CFileSpec spec =
+        Write("v.rsrc", Serialize({Entry("vers", 1, Version(0x12, 0x34, 0x60, "1.02 build 57b"))}));
     COpenResourceFile file(&spec);
     unsigned short major, minor, fix, nonRelease;
     CFileVersion::EStage stage = CFileVersion::kRelease;
@@ -240,18 +243,21 @@ TEST_F(ResourceFileTest, VersionRecordAndBuildNumber)
     lying.back() = 'Z';
     const CFileSpec cut = Write("c.rsrc", Serialize({Entry("vers", 1, lying)}));
     COpenResourceFile cutFile(&cut);
-    std::unique_ptr<char[]> cutText(cutFile.MacGetFileVersion(&major, &minor, &fix, &nonRelease, &stage));
+    std::unique_ptr<char[]> cutText(
+        cutFile.MacGetFileVersion(&major, &minor, &fix, &nonRelease, &stage));
     EXPECT_EQ(std::strlen(cutText.get()), lying.size() - 7);
 }
 
 TEST_F(ResourceFileTest, DialogsComeInHostOrder)
 {
-    const Bytes dlog = {0, 10, 0, 20, 1, 44, 1, 144, 0, 4, 1, 0, 1, 0, 0, 0, 0, 0, 0, 128, 1, 'T', 0};
-    const Bytes ditl = {0, 1,                                           // two items
-                        0, 0, 0, 0, 0, 1, 0, 2, 0, 3, 0, 4, 4, 2, 'O', 'K', // button
+    const Bytes dlog = {0, 10, 0, 20, 1, 44, 1, 144, 0, 4,   1, 0,
+                        1, 0,  0, 0,  0, 0,  0, 128, 1, 'T', 0};
+    const Bytes ditl = {0, 1,                                                   // two items
+                        0, 0, 0, 0, 0, 1, 0, 2, 0, 3, 0, 4, 4,  2, 'O',  'K',   // button
                         0, 0, 0, 0, 0, 5, 0, 6, 0, 7, 0, 8, 32, 2, 0x01, 0x02}; // icon 258
-    const CFileSpec spec = Write("d.rsrc", Serialize({Entry("DLOG", 128, dlog), Entry("DITL", 128, ditl),
-                                                      Entry("RAW ", 1, dlog)}));
+    const CFileSpec spec = Write(
+        "d.rsrc",
+        Serialize({Entry("DLOG", 128, dlog), Entry("DITL", 128, ditl), Entry("RAW ", 1, dlog)}));
     COpenResourceFile file(&spec);
     std::unique_ptr<CMemoryMedia> d(file.Read("DLOG", 128));
     const uint8_t* p = d->GetBufferPtr();
@@ -283,7 +289,8 @@ TEST_F(ResourceFileTest, DamagedFilesAreRejectedWithBadFormat)
 {
     const Bytes good = Serialize({Entry("TQOS", 128, Text("0123456789"))});
     const uint32_t mapOffset = Get32(good, 4);
-    auto expectBad = [&](const Bytes& bytes, const char* what) {
+    auto expectBad = [&](const Bytes& bytes, const char* what)
+    {
         const CFileSpec spec = Write("bad.rsrc", bytes);
         EXPECT_THROW(COpenResourceFile file(&spec), XBadFormat) << what;
     };

@@ -52,10 +52,10 @@ TEST(StringResourceParsing, LineBreaksEscapesAndFirstCharacter)
 {
     const CStringResource r = Parse("1{a\r\nb\tc} 2{x\\qy\\\\z} 3{\ttab first} 4{}after} 5{end\\");
     EXPECT_EQ(Text(r, 1), "abc");
-    EXPECT_EQ(Text(r, 2), "xyz");        // a backslash drops itself and the next character
+    EXPECT_EQ(Text(r, 2), "xyz");         // a backslash drops itself and the next character
     EXPECT_EQ(Text(r, 3), "\ttab first"); // the first character is kept as it is
     EXPECT_EQ(Text(r, 4), "}after");
-    EXPECT_EQ(Text(r, 5), "");           // never closed
+    EXPECT_EQ(Text(r, 5), ""); // never closed
 }
 
 TEST(StringResourceParsing, IndicesCommentsAndDuplicates)
@@ -108,7 +108,8 @@ protected:
     void SetUp() override
     {
         NSPlatform::CResourceFork fork;
-        auto add = [&](const char* type, int16_t id, const std::string& text) {
+        auto add = [&](const char* type, int16_t id, const std::string& text)
+        {
             NSPlatform::SResourceEntry entry;
             entry.mType = NSPlatform::CResourceFork::PackCode(type);
             entry.mID = id;

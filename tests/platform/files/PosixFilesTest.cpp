@@ -59,11 +59,13 @@ TEST(PosixFiles, SpecificationsAreNormalisedPaths)
 TEST(PosixFiles, AliasRecordsArePathsAndRejectOtherBytes)
 {
     SNativeFileSpec spec;
-    const std::vector<uint8_t> alias = CPosixFiles::MakeAlias(CPosixFiles::SpecForDirectoryPath("/tmp"));
+    const std::vector<uint8_t> alias =
+        CPosixFiles::MakeAlias(CPosixFiles::SpecForDirectoryPath("/tmp"));
     EXPECT_EQ(std::string(alias.begin(), alias.end()), "/tmp");
     EXPECT_EQ(CPosixFiles::ResolveAlias(alias.data(), alias.size(), &spec), kNoErr);
     const std::string gone = "/tmp/kelt-surely-missing-file";
-    EXPECT_EQ(CPosixFiles::ResolveAlias(reinterpret_cast<const uint8_t*>(gone.data()), gone.size(), &spec),
+    EXPECT_EQ(CPosixFiles::ResolveAlias(reinterpret_cast<const uint8_t*>(gone.data()), gone.size(),
+                                        &spec),
               kFileNotFoundErr);
     EXPECT_EQ(spec.Path(), gone);
     const uint8_t withNul[] = {'/', 't', 0, 'x'};

@@ -1,5 +1,5 @@
-#include "platform/CMainEventQueue.h"
 #include "platform/power/CSystemPower.h"
+#include "platform/CMainEventQueue.h"
 
 #include <gtest/gtest.h>
 
@@ -46,7 +46,8 @@ public:
         // The Debian package installs the mock for the system's interpreter, which
         // another python3 earlier on PATH may not see.
         const char* python = access("/usr/bin/python3", X_OK) == 0 ? "/usr/bin/python3" : "python3";
-        const char* argv[] = {python, "-m", "dbusmock", "--system", "--template", "logind", nullptr};
+        const char* argv[] = {python,       "-m",     "dbusmock", "--system",
+                              "--template", "logind", nullptr};
         if (posix_spawnp(&fMock, python, nullptr, nullptr, const_cast<char**>(argv), environ) != 0)
             return false;
         // Ready once the name has an owner.
@@ -194,10 +195,12 @@ TEST(SystemPowerTest, InhibitorsAndSleepWakeThroughLogind)
     std::vector<uint32_t> messages;
     std::thread::id mainThread = std::this_thread::get_id();
     bool onMain = true;
-    auto power = CSystemPower::Register([&](uint32_t message, intptr_t) {
-        messages.push_back(message);
-        onMain = onMain && std::this_thread::get_id() == mainThread;
-    });
+    auto power = CSystemPower::Register(
+        [&](uint32_t message, intptr_t)
+        {
+            messages.push_back(message);
+            onMain = onMain && std::this_thread::get_id() == mainThread;
+        });
     ASSERT_NE(power, nullptr);
     EXPECT_TRUE(power->HoldsIdleBlock());
     EXPECT_TRUE(power->HoldsSleepDelay());

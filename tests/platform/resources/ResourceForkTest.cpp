@@ -11,7 +11,8 @@ using namespace NSPlatform;
 namespace
 {
 
-SResourceEntry Entry(const char* type, int16_t id, std::vector<uint8_t> data, const char* name = nullptr)
+SResourceEntry Entry(const char* type, int16_t id, std::vector<uint8_t> data,
+                     const char* name = nullptr)
 {
     SResourceEntry entry;
     entry.mType = CResourceFork::PackCode(type);
@@ -122,8 +123,8 @@ TEST(ResourceManager, CurrentFileAndStringLists)
 TEST(ResourceManager, TruncatedItemListsConvertOnlyWhatIsThere)
 {
     // Count says three items; only one and a half are present.
-    std::vector<uint8_t> ditl = {0, 2, 0, 0, 0, 0, 0, 1, 0, 2, 0, 3, 0, 4, 64, 2, 0x12, 0x34,
-                                 0, 0, 0, 0, 0, 9};
+    std::vector<uint8_t> ditl = {0, 2, 0,  0, 0,    0,    0, 1, 0, 2, 0, 3,
+                                 0, 4, 64, 2, 0x12, 0x34, 0, 0, 0, 0, 0, 9};
     CResourceManager::DialogToHostOrder(CResourceFork::PackCode("DITL"), ditl.data(), ditl.size());
     EXPECT_EQ(ditl[0], 2);
     EXPECT_EQ(ditl[6], 1);

@@ -82,8 +82,8 @@ TEST_F(VirtualInstrumentTest, AnswersVersionAndStatusOneMessagePerRead)
     EXPECT_EQ(replies[0].Text(), "Ready");
     EXPECT_FALSE(replies[0].Error());
     ASSERT_EQ(replies[1].mBytes.size(), 66u);
-    EXPECT_EQ(replies[1].mBytes[1], 11);                  // product code
-    EXPECT_EQ(replies[1].mBytes[3], 0);                   // running its OS
+    EXPECT_EQ(replies[1].mBytes[1], 11); // product code
+    EXPECT_EQ(replies[1].mBytes[3], 0);  // running its OS
     EXPECT_EQ(replies[1].U16(6), 123);
     EXPECT_EQ(replies[1].U16(32), 9);
     // Every message carries its CRC.

@@ -1,9 +1,9 @@
+#include "platform/usb/CLibusbBus.h"
 #include "Portable/USBExceptions.h"
 #include "Portable/USBManager/CMacUsbHandle.h"
 #include "Portable/USBManager/CUSBManager.h"
 #include "platform/CMainEventQueue.h"
 #include "platform/CPlatformClock.h"
-#include "platform/usb/CLibusbBus.h"
 #include "platform/usb/CUsbIterator.h"
 #include "tests/platform/usb/WireFrames.h"
 #include "tests/platform/usb_umockdev/CUsbfsEmulator.h"
@@ -233,18 +233,20 @@ TEST_F(LibusbBusTest, UnplugDuringPendingTransfersEndsThemAndTheWritesStillRetur
     EXPECT_EQ(fManager->RxData(0, buffer, sizeof buffer), 0u); // the read stream is pending
 
     std::atomic<bool> threw{false};
-    std::thread reader([&] {
-        // Waits in the timed read while the instrument goes away.
-        try
+    std::thread reader(
+        [&]
         {
-            uint8_t local[4096];
-            fManager->RxData(0, local, sizeof local, 3000);
-        }
-        catch (const XUSBError&)
-        {
-            threw = true;
-        }
-    });
+            // Waits in the timed read while the instrument goes away.
+            try
+            {
+                uint8_t local[4096];
+                fManager->RxData(0, local, sizeof local, 3000);
+            }
+            catch (const XUSBError&)
+            {
+                threw = true;
+            }
+        });
     std::this_thread::sleep_for(std::chrono::milliseconds(100));
     fEmulator->Unplug();
     reader.join();

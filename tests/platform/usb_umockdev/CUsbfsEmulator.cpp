@@ -58,7 +58,8 @@ bool CUsbfsEmulator::EnsurePreloaded(char** argv)
     std::string file = KELT_SOURCE_DIR "/tests/platform/usb_umockdev/tsan.supp";
     suppressed = tsan.find(file) != std::string::npos;
     if (!suppressed)
-        setenv("TSAN_OPTIONS", (tsan.empty() ? "" : tsan + " ").append("suppressions=" + file).c_str(), 1);
+        setenv("TSAN_OPTIONS",
+               (tsan.empty() ? "" : tsan + " ").append("suppressions=" + file).c_str(), 1);
 #endif
     if (preloaded && suppressed)
         return true;
@@ -72,7 +73,8 @@ bool CUsbfsEmulator::EnsurePreloaded(char** argv)
     // The sanitizer runtime must otherwise come first in the library list.
     std::string asan = getenv("ASAN_OPTIONS") ? getenv("ASAN_OPTIONS") : "";
     if (asan.find("verify_asan_link_order") == std::string::npos)
-        setenv("ASAN_OPTIONS", (asan.empty() ? "" : asan + ":").append("verify_asan_link_order=0").c_str(), 1);
+        setenv("ASAN_OPTIONS",
+               (asan.empty() ? "" : asan + ":").append("verify_asan_link_order=0").c_str(), 1);
     execv("/proc/self/exe", argv);
     perror("re-executing with the umockdev preload library");
     return false;
@@ -85,11 +87,13 @@ CUsbfsEmulator::CUsbfsEmulator()
     fLoop = g_main_loop_new(fContext, FALSE);
     fHandler = umockdev_ioctl_base_new();
     g_signal_connect(fHandler, "handle-ioctl", G_CALLBACK(&CUsbfsEmulator::OnIoctl), this);
-    fThread = std::thread([this] {
-        g_main_context_push_thread_default(fContext);
-        g_main_loop_run(fLoop);
-        g_main_context_pop_thread_default(fContext);
-    });
+    fThread = std::thread(
+        [this]
+        {
+            g_main_context_push_thread_default(fContext);
+            g_main_loop_run(fLoop);
+            g_main_context_pop_thread_default(fContext);
+        });
 }
 
 CUsbfsEmulator::~CUsbfsEmulator()
@@ -131,8 +135,9 @@ std::vector<uint8_t> CUsbfsEmulator::Descriptors() const
         for (auto& e : config.mEndpoints)
         {
             bool interrupt = e.mKind == SVirtualEndpoint::kInterruptIn;
-            d.insert(d.end(), {7, USB_DT_ENDPOINT, e.mAddress,
-                               uint8_t(interrupt ? USB_ENDPOINT_XFER_INT : USB_ENDPOINT_XFER_BULK)});
+            d.insert(d.end(),
+                     {7, USB_DT_ENDPOINT, e.mAddress,
+                      uint8_t(interrupt ? USB_ENDPOINT_XFER_INT : USB_ENDPOINT_XFER_BULK)});
             Put16(d, interrupt ? 16 : 512);
             d.push_back(interrupt ? 1 : 0);
         }
@@ -158,12 +163,13 @@ std::shared_ptr<CVirtualInstrument> CUsbfsEmulator::Plug(const SVirtualInstrumen
     char ids[64];
     snprintf(ids, sizeof ids, "A: idVendor=%04x\\n\nA: idProduct=%04x\\n\n", c.mVendor, c.mProduct);
     // sysfs text attributes end in a newline, as the kernel writes them.
-    std::string record = std::string("P: /devices/") + name + "\nN: " + node + "\n" +
-                         "E: DEVNAME=/dev/" + node + "\nE: DEVTYPE=usb_device\nE: SUBSYSTEM=usb\n" +
-                         "E: BUSNUM=001\nE: DEVNUM=" + std::string(3 - strlen(devnum), '0') + devnum +
-                         "\nA: busnum=1\\n\nA: devnum=" + devnum + "\\n\n" + ids +
-                         "A: speed=480\\n\nA: bConfigurationValue=1\\n\nA: bNumConfigurations=1\\n\n" +
-                         "A: dev=189:" + devnum + "\\n\nH: descriptors=" + Hex(Descriptors()) + "\n";
+    std::string record =
+        std::string("P: /devices/") + name + "\nN: " + node + "\n" + "E: DEVNAME=/dev/" + node +
+        "\nE: DEVTYPE=usb_device\nE: SUBSYSTEM=usb\n" +
+        "E: BUSNUM=001\nE: DEVNUM=" + std::string(3 - strlen(devnum), '0') + devnum +
+        "\nA: busnum=1\\n\nA: devnum=" + devnum + "\\n\n" + ids +
+        "A: speed=480\\n\nA: bConfigurationValue=1\\n\nA: bNumConfigurations=1\\n\n" +
+        "A: dev=189:" + devnum + "\\n\nH: descriptors=" + Hex(Descriptors()) + "\n";
     GError* error = nullptr;
     if (!umockdev_testbed_add_from_string(fTestbed, record.c_str(), &error))
     {
@@ -412,7 +418,8 @@ bool CUsbfsEmulator::HandleIoctl(UMockdevIoctlClient* client)
         {
             // libusb polls this node without blocking; answer "try again" only after
             // a short while, so its event loop does not spin.
-            auto* wait = new SReapWait{this, static_cast<UMockdevIoctlClient*>(g_object_ref(client))};
+            auto* wait =
+                new SReapWait{this, static_cast<UMockdevIoctlClient*>(g_object_ref(client))};
             GSource* timer = g_timeout_source_new(2);
             g_source_set_callback(timer, &CUsbfsEmulator::OnReapTimer, wait, nullptr);
             g_source_attach(timer, fContext);

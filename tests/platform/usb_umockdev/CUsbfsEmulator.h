@@ -36,8 +36,8 @@ public:
     static bool EnsurePreloaded(char** argv);
 
     // Puts the instrument on bus 1, port `port` (sends the "add" uevent).
-    std::shared_ptr<NSPlatform::CVirtualInstrument> Plug(const NSPlatform::SVirtualInstrumentConfig& config,
-                                                         int port = 1);
+    std::shared_ptr<NSPlatform::CVirtualInstrument>
+    Plug(const NSPlatform::SVirtualInstrumentConfig& config, int port = 1);
     // Pulls it out: in-flight requests end with ESHUTDOWN, later ones fail with
     // ENODEV, and the "remove" uevent is sent.
     void Unplug();
@@ -66,8 +66,8 @@ private:
     bool HandleIoctl(UMockdevIoctlClient* client);
     void Submit(UMockdevIoctlClient* client, UMockdevIoctlData* arg);
     bool TryReap(UMockdevIoctlClient* client);
-    void ServePending();                    // under fLock
-    void Complete(SUrb urb, int status);    // under fLock
+    void ServePending();                 // under fLock
+    void Complete(SUrb urb, int status); // under fLock
     void Control(UMockdevIoctlClient* client, UMockdevIoctlData* arg);
     std::vector<uint8_t> Descriptors() const;
 

@@ -126,13 +126,13 @@ end
     EXPECT_EQ(Get(source, "BNDL", 128).mData, (Bytes{'K', 'P', 'L', 'U', 0, 0, 0xFF, 0xFF}));
     EXPECT_EQ(Get(source, "STR#", 140).mData, (Bytes{0, 3, 3, 'o', 'n', 'e', 3, 't', 'w', 'o', 0}));
     EXPECT_EQ(Get(source, "DLOG", 128).mData,
-              (Bytes{0, 1, 0, 2, 1, 44, 0xFF, 0xFC, 0, 5, 1, 0, 1, 0, 1, 2, 3, 4, 0, 129, 5, 'T', 'i',
-                     't', 'l', 'e'}));
+              (Bytes{0, 1, 0, 2, 1, 44, 0xFF, 0xFC, 0,   5,   1,   0,   1,
+                     0, 1, 2, 3, 4, 0,  129,  5,    'T', 'i', 't', 'l', 'e'}));
     EXPECT_EQ(Get(source, "DITL", 129).mData,
-              (Bytes{0, 2,                                                  // three items
-                     0, 0, 0, 0, 0, 1, 0, 2, 0, 3, 0, 4, 4, 2, 'O', 'K',    // button
-                     0, 0, 0, 0, 0, 5, 0, 6, 0, 7, 0, 8, 0xA0, 2, 1, 2,    // disabled icon
-                     0, 0, 0, 0, 0, 9, 0, 10, 0, 11, 0, 12, 0, 0}));       // user item
+              (Bytes{0, 2,                                                     // three items
+                     0, 0, 0, 0, 0, 1, 0, 2,  0, 3,  0, 4,  4,    2, 'O', 'K', // button
+                     0, 0, 0, 0, 0, 5, 0, 6,  0, 7,  0, 8,  0xA0, 2, 1,   2,   // disabled icon
+                     0, 0, 0, 0, 0, 9, 0, 10, 0, 11, 0, 12, 0,    0}));        // user item
 }
 
 TEST(ResourceSource, VersionRecord)
@@ -142,35 +142,44 @@ TEST(ResourceSource, VersionRecord)
                    " short \"1.2 build 5\"\n long \"L\"\nend\n",
                    "v.rdesc", ".");
     EXPECT_EQ(Get(source, "vers", 1).mData,
-              (Bytes{0x12, 0x34, 0x60, 7, 0, 0, 11, '1', '.', '2', ' ', 'b', 'u', 'i', 'l', 'd', ' ', '5', 1, 'L'}));
+              (Bytes{0x12, 0x34, 0x60, 7,   0,   0,   11,  '1', '.', '2',
+                     ' ',  'b',  'u',  'i', 'l', 'd', ' ', '5', 1,   'L'}));
 }
 
 TEST(ResourceSource, MistakesNameTheirLine)
 {
     EXPECT_EQ(CompileError("\nresource TQOS 1 text \"a\"\nresource TQOS 1 text \"b\"\n"),
               "test.rdesc:3: 'TQOS' 1 is defined twice");
-    EXPECT_NE(CompileError("resource TOOLONG 1 text \"a\"").find(":1: a resource type has exactly four"),
+    EXPECT_NE(
+        CompileError("resource TOOLONG 1 text \"a\"").find(":1: a resource type has exactly four"),
+        std::string::npos);
+    EXPECT_NE(CompileError("resource TQOS 40000 text \"a\"").find("out of range"),
               std::string::npos);
-    EXPECT_NE(CompileError("resource TQOS 40000 text \"a\"").find("out of range"), std::string::npos);
-    EXPECT_NE(CompileError("resource TQOS 1 magic").find("unknown contents kind"), std::string::npos);
+    EXPECT_NE(CompileError("resource TQOS 1 magic").find("unknown contents kind"),
+              std::string::npos);
     EXPECT_NE(CompileError("resource TQOS 1 text \"${NOPE}\"").find("${NOPE} is not defined"),
               std::string::npos);
-    EXPECT_NE(CompileError("resource TQOS 1 hex \"abc\"").find("odd number of hex digits"), std::string::npos);
-    EXPECT_NE(CompileError("resource DITL 1 items\n item button rect 1 2 3 4\n").find(
-                  ":2: block not closed"),
+    EXPECT_NE(CompileError("resource TQOS 1 hex \"abc\"").find("odd number of hex digits"),
               std::string::npos);
-    EXPECT_NE(CompileError("resource DITL 1 items\nend\n").find("at least one item"), std::string::npos);
-    EXPECT_NE(CompileError("resource DITL 1 items\n item icon rect 1 2 3 4\nend\n").find("need an id"),
+    EXPECT_NE(CompileError("resource DITL 1 items\n item button rect 1 2 3 4\n")
+                  .find(":2: block not closed"),
               std::string::npos);
+    EXPECT_NE(CompileError("resource DITL 1 items\nend\n").find("at least one item"),
+              std::string::npos);
+    EXPECT_NE(
+        CompileError("resource DITL 1 items\n item icon rect 1 2 3 4\nend\n").find("need an id"),
+        std::string::npos);
     EXPECT_NE(CompileError("resource DLOG 1 dialog\n title \"x\"\nend\n").find("needs a rect"),
               std::string::npos);
     EXPECT_NE(CompileError("resource vers 1 version\n number 1.16\nend\n").find("expected number"),
               std::string::npos);
     EXPECT_NE(CompileError("resource TQOS 1 text <<END\nno end").find("not closed by \"END\""),
               std::string::npos);
-    EXPECT_NE(CompileError("resource TQOS 1 text \"open").find("unterminated string"), std::string::npos);
-    EXPECT_NE(CompileError("resource TQOS 1 file \"/no/such/file\"").find("cannot read /no/such/file"),
+    EXPECT_NE(CompileError("resource TQOS 1 text \"open").find("unterminated string"),
               std::string::npos);
+    EXPECT_NE(
+        CompileError("resource TQOS 1 file \"/no/such/file\"").find("cannot read /no/such/file"),
+        std::string::npos);
     EXPECT_NE(CompileError("garbage").find(":1: expected \"resource\""), std::string::npos);
 }
 
@@ -208,7 +217,8 @@ TEST_F(ToolTest, RefusesDamagedFilesAndBadSources)
     EXPECT_EQ(RunTool("extract " + bad + " TQOS 128").mStatus, 1);
     EXPECT_EQ(RunTool("list " + fDir + "/missing.rsrc").mStatus, 1);
 
-    const std::string source = Put("bad.rdesc", "resource TQOS 1 text \"a\"\nresource TQOS 1 text \"b\"\n");
+    const std::string source =
+        Put("bad.rdesc", "resource TQOS 1 text \"a\"\nresource TQOS 1 text \"b\"\n");
     const std::string out = fDir + "/never.rsrc";
     run = RunTool("build -o " + out + " " + source);
     EXPECT_EQ(run.mStatus, 1);
