@@ -11,8 +11,12 @@ namespace NSWayfarer
 COpenResourceItem::COpenResourceItem(const CResourceItemSpec* spec)
     : fID(spec->GetResourceID()), fFile(std::make_unique<COpenResourceFile>(spec))
 {
-    std::strncpy(fType, spec->GetResourceType(), 4);
-    fType[4] = 0;
+    // A four-character code, possibly shorter when it came from text.
+    const char* type = spec->GetResourceType();
+    size_t n = 0;
+    for (; n < 4 && type[n] != 0; ++n)
+        fType[n] = type[n];
+    fType[n] = 0;
 }
 
 COpenResourceItem::~COpenResourceItem() = default;
