@@ -7,6 +7,8 @@
 #include <cstdlib>
 #include <cstring>
 
+// The buffer is never cleared between reads: every read must terminate it.
+
 using NSWayfarer::CStringResource;
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
@@ -17,7 +19,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     {
         for (long max : {0L, 1L, 64L, CStringResource::kMaxStringLength + 1})
         {
-            std::memset(buffer, 'x', sizeof(buffer));
+            buffer[0] = 'x';
             resource.GetString(index, buffer, max);
             const std::size_t length = std::strlen(buffer);
             if (static_cast<long>(length) > max ||
