@@ -11,14 +11,18 @@
 #include "framework/files/CUserFileTypeList.h"
 #include "framework/files/XBase.h"
 #include "framework/media/CMemoryMedia.h"
+#include "platform/files/CPosixFiles.h"
 
 #include <gtest/gtest.h>
 
 #include <cstdlib>
 #include <cstring>
+#include <fcntl.h>
 #include <filesystem>
 #include <fstream>
+#include <linux/fs.h>
 #include <memory>
+#include <sys/ioctl.h>
 #include <sys/xattr.h>
 #include <unistd.h>
 
@@ -37,7 +41,7 @@ protected:
         ASSERT_NE(mkdtemp(pattern), nullptr);
         fDir = pattern;
     }
-    void TearDown() override { fs::remove_all(fDir); }
+    void TearDown() override;
 
     CFileSpec Spec(const std::string& name) const { return CFileSpec::FromPath(fDir + "/" + name); }
     void WriteRaw(const std::string& name, const std::string& bytes) const
@@ -138,6 +142,75 @@ TEST_F(FilesTest, UnwritableFolderRefusesChangesUnlessRoot)
     const CFileSpec fresh = Spec("locked/new");
     EXPECT_THROW(COpenFile file(&fresh, nullptr, nullptr), XCreateFailed);
     fs::permissions(fDir + "/locked", fs::perms::owner_all);
+}
+
+namespace
+{
+
+// Sets or clears the immutable flag; false where the file system or the
+// process's privileges do not allow it.
+bool SetImmutable(const std::string& path, bool on)
+{
+    const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0)
+        return false;
+    int flags = 0;
+    bool ok = ioctl(fd, FS_IOC_GETFLAGS, &flags) == 0;
+    if (ok)
+    {
+        flags = on ? (flags | FS_IMMUTABLE_FL) : (flags & ~FS_IMMUTABLE_FL);
+        ok = ioctl(fd, FS_IOC_SETFLAGS, &flags) == 0;
+    }
+    close(fd);
+    return ok;
+}
+
+} // namespace
+
+void FilesTest::TearDown()
+{
+    std::error_code error;
+    for (const auto& entry : fs::recursive_directory_iterator(fDir, error))
+    {
+        if (entry.is_regular_file())
+            SetImmutable(entry.path().string(), false);
+    }
+    fs::remove_all(fDir, error);
+}
+
+TEST_F(FilesTest, LockedFileIsNeitherDeletedNorReplaced)
+{
+    WriteRaw("locked.txt", "keep");
+    const std::string path = fDir + "/locked.txt";
+    if (!SetImmutable(path, true))
+        GTEST_SKIP() << "cannot lock files here";
+    const CFileSpec spec = Spec("locked.txt");
+    EXPECT_THROW(spec.DeletePhysicalFile(), XFileLocked);
+    const unsigned char bytes[] = {'n', 'e', 'w'};
+    EXPECT_THROW(COpenFile::SaveFile(&spec, nullptr, nullptr, bytes, 3), XFileLocked);
+    std::unique_ptr<CFileInfo> info(spec.GetFileInfo());
+    EXPECT_THROW(spec.SetFileInfo(info.get()), XFile);
+    // Still there, unchanged, and readable.
+    std::unique_ptr<CMemoryMedia> contents(COpenFile::LoadFile(&spec));
+    ASSERT_EQ(contents->GetSize(), 4);
+    EXPECT_EQ(0, std::memcmp(contents->GetBufferPtr(), "keep", 4));
+    NSPlatform::SNativeFileSpec native;
+    spec.MacGetFSSpec(&native);
+    int16_t ref = 0;
+    EXPECT_EQ(NSPlatform::CPosixFiles::OpenDataFork(native, true, &ref),
+              NSPlatform::kPermissionErr);
+    SetImmutable(path, false);
+}
+
+TEST_F(FilesTest, UnreadableFileFailsToOpenUnlessRoot)
+{
+    if (geteuid() == 0)
+        GTEST_SKIP() << "permissions do not bind root";
+    WriteRaw("secret", "x");
+    fs::permissions(fDir + "/secret", fs::perms::none);
+    const CFileSpec spec = Spec("secret");
+    EXPECT_THROW(COpenFile file(&spec), XOpenFailed);
+    EXPECT_FALSE(spec.DoesFileExist());
 }
 
 TEST_F(FilesTest, TypeAndCreatorRoundTripThroughAttributes)
