@@ -1,6 +1,6 @@
+#include "Portable/USBManager/CUSBManager.h"
 #include "Portable/USBExceptions.h"
 #include "Portable/USBManager/CMacUsbHandle.h"
-#include "Portable/USBManager/CUSBManager.h"
 #include "platform/CMainEventQueue.h"
 #include "platform/CPlatformClock.h"
 #include "platform/power/CSystemPower.h"
@@ -332,7 +332,9 @@ TEST_F(USBManagerTest, PipeRolesAreFoundInAnyOrder)
         {{{E::kBulkIn, 0x82}, {E::kInterruptIn, 0x81}, {E::kBulkOut, 0x02}}, 2, 1, 3},
         // Two bulk-in endpoints: the first is used.
         {{{E::kInterruptIn, 0x81}, {E::kBulkIn, 0x83}, {E::kBulkIn, 0x82}, {E::kBulkOut, 0x02}},
-         1, 2, 4},
+         1,
+         2,
+         4},
     };
     for (auto& c : cases)
     {
