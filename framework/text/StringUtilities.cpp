@@ -366,7 +366,7 @@ void RemoveUntilDigit(std::string& text)
 {
     const size_t first = text.find_first_of("123456789");
     if (first == std::string::npos)
-        text = "0";
+        text.assign(1, '0'); // assigning a literal trips a false -Wrestrict in GCC 12 at -O3
     else
         text.erase(0, first);
 }

@@ -19,9 +19,9 @@ inline std::vector<uint8_t> Frame(std::vector<uint8_t> message)
 {
     uint16_t crc = NSPlatform::CVirtualInstrument::Crc16(message.data(), message.size() - 2);
     Put16(&message[message.size() - 2], crc);
-    std::vector<uint8_t> frame(2);
+    std::vector<uint8_t> frame(message.size() + 2);
     Put16(frame.data(), uint16_t(message.size() + 2));
-    frame.insert(frame.end(), message.begin(), message.end());
+    std::copy(message.begin(), message.end(), frame.begin() + 2);
     return frame;
 }
 
