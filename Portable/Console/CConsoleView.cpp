@@ -275,9 +275,16 @@ void CConsoleView::Answer(bool yes)
         fUpdateRequested = true;
         CApplication::ForceSetup();
     }
-    else if (question == kAskQuit && yes)
+    else if (question == kAskQuit)
     {
-        End(kExitInterrupted);
+        if (yes)
+        {
+            End(kExitInterrupted);
+            return;
+        }
+        // Staying: the question the quit question interrupted is asked again.
+        fAskedForThisInstrument = false;
+        SetupState();
     }
 }
 
