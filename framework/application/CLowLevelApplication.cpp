@@ -68,8 +68,10 @@ CLowLevelApplication::CLowLevelApplication(const char* name, CFileSpec file, sho
 
 void CLowLevelApplication::Open(const char* name, short resourceRefNum)
 {
-    std::strncpy(fName, name != nullptr ? name : "", kMaxNameLength);
-    fName[kMaxNameLength] = 0;
+    const char* const source = name != nullptr ? name : "";
+    const std::size_t length = strnlen(source, kMaxNameLength);
+    std::memcpy(fName, source, length);
+    fName[length] = 0;
     NSPlatform::CPosixFiles::SetApplicationName(fName);
 
     std::unique_ptr<COpenResourceFile> resources(new COpenResourceFile(resourceRefNum));

@@ -22,8 +22,10 @@ unsigned char* CopyBytes(const unsigned char* bytes, long size)
 CClipping::CClipping(const char* kind, long size, const unsigned char* bytes)
     : fSize(size > 0 ? size : 0), fData(CopyBytes(bytes, size))
 {
-    std::strncpy(fKind, kind != nullptr ? kind : "", kMaxKindLength);
-    fKind[kMaxKindLength] = 0;
+    const char* const source = kind != nullptr ? kind : "";
+    const std::size_t length = strnlen(source, kMaxKindLength);
+    std::memcpy(fKind, source, length);
+    fKind[length] = 0;
 }
 
 CClipping::CClipping(const CClipping& other)

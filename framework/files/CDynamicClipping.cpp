@@ -7,8 +7,10 @@ namespace NSWayfarer
 
 CDynamicClipping::CDynamicClipping(const char* kind, long size, const unsigned char* bytes)
 {
-    std::strncpy(fKind, kind != nullptr ? kind : "", kMaxKindLength);
-    fKind[kMaxKindLength] = 0;
+    const char* const source = kind != nullptr ? kind : "";
+    const std::size_t length = strnlen(source, kMaxKindLength);
+    std::memcpy(fKind, source, length);
+    fKind[length] = 0;
     if (size > 0 && bytes != nullptr)
     {
         fData = new unsigned char[static_cast<std::size_t>(size)];

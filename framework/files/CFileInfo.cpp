@@ -28,8 +28,9 @@ CFileInfo::CFileInfo()
 
 CFileInfo::CFileInfo(const NSPlatform::SCatalogInfo& catalog) : CFileInfo()
 {
-    std::strncpy(mName, catalog.mName.c_str(), kMaxNameLength);
-    mName[kMaxNameLength] = 0;
+    const std::size_t length = std::min<std::size_t>(catalog.mName.size(), kMaxNameLength);
+    std::memcpy(mName, catalog.mName.data(), length);
+    mName[length] = 0;
     if (catalog.mIsDirectory)
     {
         mIsDirectory = true;

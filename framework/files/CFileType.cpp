@@ -21,8 +21,10 @@ namespace
 
 void CopyLimited(char* out, const char* in, std::size_t limit)
 {
-    std::strncpy(out, in != nullptr ? in : "", limit);
-    out[limit] = 0;
+    const char* const source = in != nullptr ? in : "";
+    const std::size_t length = strnlen(source, limit);
+    std::memcpy(out, source, length);
+    out[length] = 0;
 }
 
 bool EqualIgnoringCase(const char* a, const char* b)

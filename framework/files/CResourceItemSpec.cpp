@@ -10,8 +10,9 @@ namespace NSWayfarer
 CResourceItemSpec::CResourceItemSpec(const CFileSpec* file, const char* type, short id)
     : CFileSpec(*file), fID(id)
 {
-    std::strncpy(fType, type, 4);
-    fType[4] = 0;
+    const std::size_t length = strnlen(type, 4);
+    std::memcpy(fType, type, length);
+    fType[length] = 0;
 }
 
 CMedia* CResourceItemSpec::CreateMedia() const

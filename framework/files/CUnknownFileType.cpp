@@ -32,7 +32,7 @@ void CUnknownFileType::Set(const char* code)
 {
     std::memset(fCode, 0, sizeof(fCode));
     if (code != nullptr)
-        std::strncpy(fCode, code, kMaxLength);
+        std::memcpy(fCode, code, strnlen(code, kMaxLength));
 }
 
 unsigned long CUnknownFileType::MacGet() const

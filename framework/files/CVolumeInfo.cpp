@@ -3,6 +3,7 @@
 #include "framework/files/XBase.h"
 #include "platform/files/CPosixFiles.h"
 
+#include <algorithm>
 #include <cstring>
 
 namespace NSWayfarer
@@ -17,8 +18,10 @@ CVolumeInfo* FromRecord(const NSPlatform::SVolumeRecord& record)
 {
     auto* info = new CVolumeInfo;
     info->mHardwareLocked = record.mHardwareLocked;
-    std::strncpy(info->mName, record.mName.c_str(), CVolumeInfo::kMaxNameLength);
-    info->mName[CVolumeInfo::kMaxNameLength] = 0;
+    const std::size_t length =
+        std::min<std::size_t>(record.mName.size(), CVolumeInfo::kMaxNameLength);
+    std::memcpy(info->mName, record.mName.data(), length);
+    info->mName[length] = 0;
     info->mAllocationBlocks = record.mAllocationBlocks;
     info->mFreeBlocks = record.mFreeBlocks;
     info->mCreationDate = record.mCreationDate;

@@ -38,16 +38,18 @@ CFileSpec ApplicationFileSpec()
 
 CStringResource::CStringResource(const char* type, short id) : fID(id)
 {
-    std::strncpy(fType, type, 5);
-    fType[5] = 0;
+    const std::size_t length = strnlen(type, 5);
+    std::memcpy(fType, type, length);
+    fType[length] = 0;
     LoadAndParse();
 }
 
 CStringResource::CStringResource(const char* type, short id, const unsigned char* bytes, long size)
     : fID(id)
 {
-    std::strncpy(fType, type, 5);
-    fType[5] = 0;
+    const std::size_t length = strnlen(type, 5);
+    std::memcpy(fType, type, length);
+    fType[length] = 0;
     Parse(bytes, size);
 }
 
