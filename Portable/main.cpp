@@ -62,6 +62,22 @@ struct SCommandLine
     SConsoleOptions mOptions;
 };
 
+// The simulated bus runs a thread that posts to the main queue: it is stopped when
+// main returns, before the process's statics (the queue among them) go away.
+struct SSimulation
+{
+    ~SSimulation()
+    {
+        if (mBus)
+        {
+            NSPlatform::CUsbBus::Install(nullptr);
+            mBus.reset();
+        }
+    }
+
+    std::shared_ptr<NSPlatform::CVirtualUsbBus> mBus;
+};
+
 bool ParseSeconds(const char* text, int& seconds)
 {
     char* end = nullptr;
@@ -162,6 +178,7 @@ int main(int argc, char** argv)
     if (NSWayfarer::CLowLevelApplication::MacOpenStartupResourceFile(argc, argv) < 0)
         return CConsoleView::kExitUsage;
 
+    SSimulation simulation;
     try
     {
         NSWayfarer::CApplicationStartupInfo info;
@@ -170,11 +187,10 @@ int main(int argc, char** argv)
         info.fFileSpec = NSWayfarer::CApplication::GetFileSpecForCurrentApplication();
         info.fMacGrowZoneReserveSize = 40000;
 
-        std::shared_ptr<NSPlatform::CVirtualUsbBus> bus;
         if (line.mSimulate)
         {
-            bus = NSPlatform::CVirtualUsbBus::InstallNew();
-            bus->Attach(simulated);
+            simulation.mBus = NSPlatform::CVirtualUsbBus::InstallNew();
+            simulation.mBus->Attach(simulated);
         }
 
         CConsoleApp::InstallSignalHandlers();
