@@ -162,14 +162,19 @@ TEST(ConsoleCommandLine, MissingResourcesEndWithStatusTwo)
     EXPECT_EQ(missing.mExitCode, 2);
     EXPECT_FALSE(missing.mErr.empty());
 
-    // A resource file with the boot block but no OS image.
-    const std::string path = ::testing::TempDir() + "no-os-image.rsrc";
-    ASSERT_TRUE(ResourceImageForTests::WriteFile(
-        path, ResourceImageForTests::Build({{{"BOOT", 128}, {1, 2, 3}}})));
-    const SResult noOS = ConsoleProcess::Run({"--console", "--simulate", "--yes", "--resources", path});
-    EXPECT_EQ(noOS.mExitCode, 2) << noOS.mOut << noOS.mErr;
-    EXPECT_NE(noOS.mErr.find("No OS resource"), std::string::npos);
-    // No instrument was touched.
-    EXPECT_EQ(noOS.mOut.find("Found"), std::string::npos);
+    // Either image missing: the boot block without the OS, the OS without the boot block.
+    const std::string path = ::testing::TempDir() + "one-image.rsrc";
+    for (const char* present : {"BOOT", "TQOS"})
+    {
+        SCOPED_TRACE(present);
+        ASSERT_TRUE(ResourceImageForTests::WriteFile(
+            path, ResourceImageForTests::Build({{{present, 128}, {1, 2, 3}}})));
+        const SResult noOS =
+            ConsoleProcess::Run({"--console", "--simulate", "--yes", "--resources", path});
+        EXPECT_EQ(noOS.mExitCode, 2) << noOS.mOut << noOS.mErr;
+        EXPECT_NE(noOS.mErr.find("No OS resource"), std::string::npos);
+        // No instrument was touched.
+        EXPECT_EQ(noOS.mOut.find("Found"), std::string::npos);
+    }
     std::remove(path.c_str());
 }
