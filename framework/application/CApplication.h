@@ -5,6 +5,7 @@
 #include "framework/application/CApplicationStartupInfo.h"
 #include "framework/application/CLowLevelApplication.h"
 
+#include <atomic>
 #include <cstdint>
 #include <memory>
 #include <vector>
@@ -109,7 +110,8 @@ private:
     bool HasUsableReserve() const;
     static std::vector<CApplicationWindowSystem*>& WindowSystems();
 
-    bool fClosing = false;
+    // Read by the USB workers while the main thread writes it.
+    std::atomic<bool> fClosing = false;
     uint32_t fCloseMenuCommandID = 0;
     uint32_t fUndoRedoMenuCommandID = 0;
     uint32_t fCutMenuCommandID = 0;
