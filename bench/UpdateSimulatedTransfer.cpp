@@ -122,7 +122,8 @@ void UpdateSimulatedTransfer(benchmark::State& state)
     std::vector<uint8_t> image = builder.Build();
 
     std::vector<uint8_t> resources = ResourceImageForTests::Build({});
-    const int16_t ref = NSPlatform::CResourceManager::OpenResImage(resources.data(), resources.size());
+    const int16_t ref =
+        NSPlatform::CResourceManager::OpenResImage(resources.data(), resources.size());
     NSPlatform::CResourceManager::UseResFile(ref);
 
     for (auto _ : state)

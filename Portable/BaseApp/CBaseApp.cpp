@@ -7,9 +7,7 @@
 
 #include <memory>
 
-CBaseApp::CBaseApp(NSWayfarer::CApplicationStartupInfo* info) : NSWayfarer::CApplication(info)
-{
-}
+CBaseApp::CBaseApp(NSWayfarer::CApplicationStartupInfo* info) : NSWayfarer::CApplication(info) {}
 
 CBaseApp::~CBaseApp()
 {

@@ -201,8 +201,8 @@ void CConsoleView::Ask(EQuestion question)
         return;
     }
     if (!fWatchId)
-        fWatchId = NSPlatform::CMainEventQueue::Main().AddWatch(
-            fInFD, POLLIN, [this](short) { ReadAnswer(); });
+        fWatchId = NSPlatform::CMainEventQueue::Main().AddWatch(fInFD, POLLIN,
+                                                                [this](short) { ReadAnswer(); });
     // A line typed (or piped) before the question was asked answers it.
     if (fInput.find('\n') != std::string::npos)
         NSPlatform::CMainEventQueue::Main().Post([this] { ReadAnswer(); });

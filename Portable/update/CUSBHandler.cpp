@@ -106,8 +106,7 @@ CUSBHandler::CUSBHandler(NSWayfarer::CMemoryMedia* /*bootMedia*/, NSWayfarer::CM
         const unsigned v = fOSsize >= 2 ? LoadBig16(fOSdata.get()) : 0;
         const unsigned b = fOSsize >= 6 ? LoadBig16(fOSdata.get() + 4) : 0;
         if (v % 2 == 1)
-            Format(fVersion, sizeof fVersion, "OS version %d.%02d, build %d", v / 100,
-                          v % 100, b);
+            Format(fVersion, sizeof fVersion, "OS version %d.%02d, build %d", v / 100, v % 100, b);
         else
             Format(fVersion, sizeof fVersion, "OS version %d.%02d", v / 100, v % 100);
 
@@ -148,8 +147,8 @@ void CUSBHandler::SetStatus(const char* text)
     char result[kTextSize];
     const char* found = std::strstr(text, kProductPlaceholder);
     if (found)
-        Format(result, sizeof result, "%.*s%s%s", static_cast<int>(found - text), text,
-                      fProduct, found + std::strlen(kProductPlaceholder));
+        Format(result, sizeof result, "%.*s%s%s", static_cast<int>(found - text), text, fProduct,
+               found + std::strlen(kProductPlaceholder));
     else
         Format(result, sizeof result, "%.127s", text);
     std::memcpy(fStatus, result, sizeof fStatus);
@@ -206,10 +205,10 @@ int CUSBHandler::USBmessage(uint8_t* message, int length)
             Format(line, sizeof line, "%s, no OS %s", name, fRemark);
         else if (osVersion % 2 == 1)
             Format(line, sizeof line, "%s, %s version %1.02f build %d %s", name, modeWord,
-                          osVersion / 100.0, osBuild, fRemark);
+                   osVersion / 100.0, osBuild, fRemark);
         else
-            Format(line, sizeof line, "%s, %s version %1.02f %s", name, modeWord,
-                          osVersion / 100.0, fRemark);
+            Format(line, sizeof line, "%s, %s version %1.02f %s", name, modeWord, osVersion / 100.0,
+                   fRemark);
         SetStatus(line);
 
         const bool updater = mode == kVersionModeUpdater;

@@ -19,7 +19,7 @@ namespace ConsoleProcess
 
 struct SResult
 {
-    int mExitCode = -1;  // -1: killed by the time limit or a signal
+    int mExitCode = -1; // -1: killed by the time limit or a signal
     std::string mOut;
     std::string mErr;
     double mSeconds = 0;

@@ -8,7 +8,6 @@
 
 #include <cstdlib>
 
-
 using ConsoleProcess::SResult;
 
 namespace
@@ -95,20 +94,22 @@ TEST(ConsoleUpdate, BusyInstrumentIsReportedAndNotFound)
 TEST(ConsoleUpdate, InterruptWhileSendingIsRefused)
 {
     bool sent = false;
-    const SResult r = ConsoleProcess::Run({"--console", "--simulate=updater", "--yes"}, "", 60,
-                          [&sent](const std::string& out, pid_t pid) {
-                              // The version line of updater mode starts the transfer at once.
-                              if (!sent && out.find("OS version 1.10 \n") != std::string::npos)
-                              {
-                                  usleep(200000);
-                                  kill(pid, SIGINT);
-                                  sent = true;
-                              }
-                          });
+    const SResult r =
+        ConsoleProcess::Run({"--console", "--simulate=updater", "--yes"}, "", 60,
+                            [&sent](const std::string& out, pid_t pid)
+                            {
+                                // The version line of updater mode starts the transfer at once.
+                                if (!sent && out.find("OS version 1.10 \n") != std::string::npos)
+                                {
+                                    usleep(200000);
+                                    kill(pid, SIGINT);
+                                    sent = true;
+                                }
+                            });
     ASSERT_TRUE(sent);
     EXPECT_EQ(r.mExitCode, 0) << r.mOut << r.mErr;
-    EXPECT_TRUE(r.HasLine(
-        "Quitting now could leave the instrument without an OS; the update goes on."))
+    EXPECT_TRUE(
+        r.HasLine("Quitting now could leave the instrument without an OS; the update goes on."))
         << r.mOut;
 }
 
@@ -116,15 +117,17 @@ TEST(ConsoleUpdate, InterruptWhileWaitingQuits)
 {
     // Waiting at the question with no terminal to ask on: Ctrl-C quits at once.
     bool sent = false;
-    const SResult r = ConsoleProcess::Run({"--console", "--simulate=updater"}, "", 30,
-                          [&sent](const std::string& out, pid_t pid) {
-                              if (!sent && out.find("[y/N]") != std::string::npos)
-                              {
-                                  kill(pid, SIGINT);
-                                  sent = true;
-                              }
-                          },
-                          true);
+    const SResult r = ConsoleProcess::Run(
+        {"--console", "--simulate=updater"}, "", 30,
+        [&sent](const std::string& out, pid_t pid)
+        {
+            if (!sent && out.find("[y/N]") != std::string::npos)
+            {
+                kill(pid, SIGINT);
+                sent = true;
+            }
+        },
+        true);
     ASSERT_TRUE(sent);
     EXPECT_EQ(r.mExitCode, 130) << r.mOut << r.mErr;
 }
@@ -144,8 +147,8 @@ TEST(ConsoleCommandLine, HelpAndUsageErrors)
 {
     const SResult help = ConsoleProcess::Run({"--help"});
     EXPECT_EQ(help.mExitCode, 0);
-    for (const char* word : {"--console", "--simulate", "--yes", "--wait", "--resources",
-                             "normal", "updater", "no-os", "busy", "no-return", "unplug", "130"})
+    for (const char* word : {"--console", "--simulate", "--yes", "--wait", "--resources", "normal",
+                             "updater", "no-os", "busy", "no-return", "unplug", "130"})
         EXPECT_NE(help.mOut.find(word), std::string::npos) << word;
 
     EXPECT_EQ(ConsoleProcess::Run({"--console", "--frobnicate"}).mExitCode, 2);
@@ -158,7 +161,8 @@ TEST(ConsoleCommandLine, HelpAndUsageErrors)
 
 TEST(ConsoleCommandLine, MissingResourcesEndWithStatusTwo)
 {
-    const SResult missing = ConsoleProcess::Run({"--console", "--simulate", "--resources", "/nonexistent.rsrc"});
+    const SResult missing =
+        ConsoleProcess::Run({"--console", "--simulate", "--resources", "/nonexistent.rsrc"});
     EXPECT_EQ(missing.mExitCode, 2);
     EXPECT_FALSE(missing.mErr.empty());
 

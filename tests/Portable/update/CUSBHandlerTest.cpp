@@ -61,9 +61,9 @@ TEST_F(HandlerUpdate, FromRunningOSThroughRebootToFinish)
 
     // On its return the instrument is briefly shown as connected (with "Found ...")
     // before it counts as rebooted.
-    const std::vector<EUpdaterRunState> expected = {
-        kURSUnknown,  kURSConnected, kURSOS,      kURSReboot, kURSConnected,
-        kURSRebooted, kURSSending,   kURSWorking, kURSFinish};
+    const std::vector<EUpdaterRunState> expected = {kURSUnknown, kURSConnected, kURSOS,
+                                                    kURSReboot,  kURSConnected, kURSRebooted,
+                                                    kURSSending, kURSWorking,   kURSFinish};
     std::vector<EUpdaterRunState> seen;
     for (auto s : fRecorder.fStates)
         if (seen.empty() || seen.back() != s)
@@ -161,9 +161,10 @@ TEST_F(HandlerFaults, RemovedAtEveryMessageOfTheTransfer)
         Start(MakeImage(20000));
         ASSERT_TRUE(RunUntilState(kURSUpdate));
         fHandler->UpdatePressed();
-        RunUntil([] { return GetUpdaterRunState() == kURSUnknown ||
-                             GetUpdaterRunState() == kURSFinish; },
-                 400);
+        RunUntil(
+            []
+            { return GetUpdaterRunState() == kURSUnknown || GetUpdaterRunState() == kURSFinish; },
+            400);
         const auto stats = fInstrument->GetStatistics();
         EXPECT_EQ(stats.mInstalls, 0u);
         if (at < 6)

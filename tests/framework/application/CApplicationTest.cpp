@@ -90,7 +90,7 @@ protected:
         std::snprintf(fInfo.fApplicationName, sizeof fInfo.fApplicationName, "Loop Test");
         fResourceImage = ResourceImageForTests::Build({});
         fResourceRef = NSPlatform::CResourceManager::OpenResImage(fResourceImage.data(),
-                                                                 fResourceImage.size());
+                                                                  fResourceImage.size());
         ASSERT_NE(fResourceRef, NSPlatform::CResourceManager::kNoFile);
         NSPlatform::CResourceManager::UseResFile(fResourceRef);
         fApp = std::make_unique<CTestApp>(&fInfo);
@@ -280,8 +280,7 @@ TEST_F(ApplicationLoop, RunGoesThroughTheWholeLife)
     fApp->Run();
     EXPECT_EQ(fApp->GetRunState(), CApplication::kQuitting);
     EXPECT_EQ(fApp->fIdleTimes.size(), 3u);
-    EXPECT_EQ(fApp->fLog,
-              (std::vector<std::string>{"Initialize", "CleanUp", "second", "first"}));
+    EXPECT_EQ(fApp->fLog, (std::vector<std::string>{"Initialize", "CleanUp", "second", "first"}));
 }
 
 TEST_F(ApplicationLoop, IdleOtherAppsHandlesEventsButNoIdle)
