@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <cstdio>
+#include <cstring>
 #include <map>
 #include <string>
 #include <utility>
@@ -79,10 +80,11 @@ inline std::vector<uint8_t> Build(const TResources& resources)
         ++t;
     }
 
-    std::vector<uint8_t> file(dataOffset, 0);
-    file.insert(file.end(), data.begin(), data.end());
-    const uint32_t mapOffset = static_cast<uint32_t>(file.size());
-    file.insert(file.end(), map.begin(), map.end());
+    const uint32_t mapOffset = dataOffset + static_cast<uint32_t>(data.size());
+    std::vector<uint8_t> file(mapOffset + map.size(), 0);
+    if (!data.empty())
+        std::memcpy(file.data() + dataOffset, data.data(), data.size());
+    std::memcpy(file.data() + mapOffset, map.data(), map.size());
     Put32(file, 0, dataOffset);
     Put32(file, 4, mapOffset);
     Put32(file, 8, static_cast<uint32_t>(data.size()));
