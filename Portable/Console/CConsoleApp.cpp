@@ -9,9 +9,18 @@ namespace
 {
 
 volatile sig_atomic_t gInterrupts = 0;
+// Until the view shows the update, nothing is at stake: Ctrl-C ends the process at
+// once (start-up can wait long for an instrument that another program holds).
+volatile sig_atomic_t gViewShown = 0;
 
-extern "C" void OnInterruptSignal(int)
+extern "C" void OnInterruptSignal(int signal)
 {
+    if (!gViewShown)
+    {
+        std::signal(signal, SIG_DFL);
+        std::raise(signal);
+        return;
+    }
     CConsoleApp::NoteInterrupt();
 }
 
@@ -54,6 +63,7 @@ void CConsoleApp::CreateMainWindow()
     fView = std::make_unique<CConsoleView>(GetHandler(), fOptions, fOut, fInFD,
                                            ::isatty(::fileno(fOut)) == 1, ::isatty(fInFD) == 1);
     fView->Show();
+    gViewShown = 1;
 }
 
 void CConsoleApp::Idle()
@@ -69,6 +79,7 @@ void CConsoleApp::Idle()
 
 void CConsoleApp::CleanUp()
 {
+    gViewShown = 0;
     if (fView)
         fExitCode = fView->GetExitCode();
     // The view reads the handler: it goes first.
