@@ -29,7 +29,7 @@ public:
     CFileSpec(const CFileSpec& other);
     CFileSpec& operator=(const CFileSpec& other);
     // Reads a packed specification from a stream. A file missing since it was
-    // packed is accepted (the specification then names the missing file).
+    // packed is accepted (the file spec then names the missing file).
     explicit CFileSpec(CMedia* media);
     // Unpacks from a buffer of `size` bytes; a missing file throws XFileNotFound.
     CFileSpec(const unsigned char* packed, long size);

@@ -10,9 +10,9 @@ namespace NSPlatform
 struct SNativeFileSpec
 {
     std::string mDirectory = "/"; // absolute, no trailing '/' except for the root itself
-    std::string mName;            // empty only when the specification names the root
+    std::string mName;            // empty only when it names the root
 
-    // The full path the specification names.
+    // The full path this names.
     std::string Path() const
     {
         if (mName.empty())
