@@ -49,6 +49,10 @@ void CConsoleApp::InstallSignalHandlers()
     sigemptyset(&action.sa_mask);
     sigaction(SIGINT, &action, nullptr);
     sigaction(SIGTERM, &action, nullptr);
+    // A closed terminal or a reader that went away must not kill a transfer
+    // half-way: hang-ups count as a quit request, failed writes are ignored.
+    sigaction(SIGHUP, &action, nullptr);
+    std::signal(SIGPIPE, SIG_IGN);
 }
 
 void CConsoleApp::CreateMainWindow()

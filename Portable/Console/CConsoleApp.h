@@ -26,7 +26,7 @@ public:
 
     // Ctrl-C and termination requests end up here (async-signal-safe).
     static void NoteInterrupt();
-    // Installs the handlers of SIGINT and SIGTERM.
+    // Installs the handlers of SIGINT, SIGTERM and SIGHUP; ignores SIGPIPE.
     static void InstallSignalHandlers();
 
 protected:

@@ -182,3 +182,17 @@ TEST(ConsoleCommandLine, MissingResourcesEndWithStatusTwo)
     }
     std::remove(path.c_str());
 }
+
+TEST(ConsoleUpdate, ReaderThatGoesAwayDoesNotStopTheUpdate)
+{
+    // Output piped into a reader that quits after the first line.
+    const std::string command = "bash -c '\"" + ConsoleProcess::Program() +
+                                "\" --console --simulate=updater --yes | head -n 1 >/dev/null;"
+                                " echo ${PIPESTATUS[0]}'";
+    std::FILE* pipe = popen(command.c_str(), "r");
+    ASSERT_NE(pipe, nullptr);
+    char status[16] = {};
+    ASSERT_NE(std::fgets(status, sizeof status, pipe), nullptr);
+    pclose(pipe);
+    EXPECT_STREQ(status, "0\n");
+}
