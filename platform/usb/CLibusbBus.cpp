@@ -1,10 +1,10 @@
 #include "platform/usb/CLibusbBus.h"
 
-#include "platform/CMainEventQueue.h"
 #include "platform/usb/CUsbDevice.h"
 #include "platform/usb/CUsbEventSource.h"
 #include "platform/usb/CUsbInterface.h"
-#include "platform/usb/CUsbIterator.h"
+#include "platform/usb/CUsbListIterator.h"
+#include "platform/usb/CUsbNotifications.h"
 
 #include <libusb.h>
 
@@ -92,17 +92,6 @@ uint32_t LocationOf(libusb_device* device)
     return location;
 }
 
-struct SNotification
-{
-    CUsbBus::ENotification mKind;
-    uint16_t mVendor;
-    uint16_t mProduct;
-    std::function<void()> mOnReady;
-    std::deque<TUsbServiceId> mQueue;
-    bool mArmed = false;
-    bool mAlive = true;
-};
-
 // An open device: closed when the device object and every interface and
 // transfer that use it are gone.
 struct SHandle
@@ -137,7 +126,7 @@ struct CLibusbBus::SState
     std::mutex mLock;
     std::map<TUsbServiceId, SService> mServices;
     TUsbServiceId mNextId = 0x2000;
-    std::vector<std::weak_ptr<SNotification>> mNotifications;
+    CUsbNotifications mNotifications;
 
     ~SState()
     {
@@ -155,35 +144,24 @@ struct CLibusbBus::SState
         return 0;
     }
 
-    // Under mLock.
-    void Notify(ENotification kind, const SService& service, TUsbServiceId id,
-                std::vector<std::function<void()>>& ready)
+    // Under mLock: the matching devices on the bus now.
+    std::deque<TUsbServiceId> Present(uint16_t vendor, uint16_t product)
     {
-        std::erase_if(mNotifications, [](auto& weak) { return weak.expired(); });
-        for (auto& weak : mNotifications)
-        {
-            auto n = weak.lock();
-            if (!n || n->mKind != kind || n->mVendor != service.mVendor ||
-                n->mProduct != service.mProduct)
-                continue;
-            n->mQueue.push_back(id);
-            if (n->mArmed)
-            {
-                n->mArmed = false;
-                std::weak_ptr<SNotification> target = n;
-                ready.push_back(
-                    [target]
-                    {
-                        auto live = target.lock();
-                        if (live && live->mAlive && live->mOnReady)
-                            live->mOnReady();
-                    });
-            }
-        }
+        std::deque<TUsbServiceId> ids;
+        for (auto& [id, service] : mServices)
+            if (service.mPresent && service.mVendor == vendor && service.mProduct == product)
+                ids.push_back(id);
+        return ids;
+    }
+
+    void Notify(ENotification kind, const SService& service, TUsbServiceId id,
+                CUsbNotifications::TReady& ready)
+    {
+        mNotifications.Notify(kind, service.mVendor, service.mProduct, id, ready);
     }
 
     // Under mLock: a device the bus has not seen yet becomes a service.
-    TUsbServiceId Arrive(libusb_device* device, std::vector<std::function<void()>>& ready)
+    TUsbServiceId Arrive(libusb_device* device, CUsbNotifications::TReady& ready)
     {
         if (TUsbServiceId id = FindPresent(device))
             return id;
@@ -198,7 +176,7 @@ struct CLibusbBus::SState
         return id;
     }
 
-    void Leave(libusb_device* device, std::vector<std::function<void()>>& ready)
+    void Leave(libusb_device* device, CUsbNotifications::TReady& ready)
     {
         TUsbServiceId id = FindPresent(device);
         if (!id)
@@ -208,7 +186,7 @@ struct CLibusbBus::SState
     }
 
     // Brings the service table up to date with the devices present now.
-    void Enumerate(std::vector<std::function<void()>>& ready)
+    void Enumerate(CUsbNotifications::TReady& ready)
     {
         if (!mContext)
             return;
@@ -233,18 +211,19 @@ struct CLibusbBus::SState
         libusb_free_device_list(list, 1);
     }
 
-    static void PostAll(std::vector<std::function<void()>>& ready)
+    // Enumerates and wakes whoever the changes concern.
+    void Refresh()
     {
-        for (auto& work : ready)
-            CMainEventQueue::Main().Post(std::move(work));
-        ready.clear();
+        CUsbNotifications::TReady ready;
+        Enumerate(ready);
+        CUsbNotifications::Post(ready);
     }
 
     static int LIBUSB_CALL OnHotplug(libusb_context*, libusb_device* device,
                                      libusb_hotplug_event event, void* userdata)
     {
         auto* self = static_cast<SState*>(userdata);
-        std::vector<std::function<void()>> ready;
+        CUsbNotifications::TReady ready;
         {
             std::lock_guard<std::mutex> guard(self->mLock);
             if (event == LIBUSB_HOTPLUG_EVENT_DEVICE_ARRIVED)
@@ -252,7 +231,7 @@ struct CLibusbBus::SState
             else
                 self->Leave(device, ready);
         }
-        PostAll(ready);
+        CUsbNotifications::Post(ready);
         return 0;
     }
 
@@ -270,53 +249,6 @@ namespace
 {
 
 using SState = CLibusbBus::SState;
-
-class CNotificationIterator : public CUsbIterator
-{
-public:
-    CNotificationIterator(std::shared_ptr<SState> state, std::shared_ptr<SNotification> n)
-        : fState(std::move(state)), fNotification(std::move(n))
-    {
-    }
-    ~CNotificationIterator() override
-    {
-        std::lock_guard<std::mutex> guard(fState->mLock);
-        fNotification->mAlive = false;
-    }
-    TUsbServiceId Next() override
-    {
-        std::lock_guard<std::mutex> guard(fState->mLock);
-        if (fNotification->mQueue.empty())
-        {
-            fNotification->mArmed = true;
-            return 0;
-        }
-        TUsbServiceId id = fNotification->mQueue.front();
-        fNotification->mQueue.pop_front();
-        return id;
-    }
-
-private:
-    std::shared_ptr<SState> fState;
-    std::shared_ptr<SNotification> fNotification;
-};
-
-class CListIterator : public CUsbIterator
-{
-public:
-    explicit CListIterator(std::deque<TUsbServiceId> ids) : fIds(std::move(ids)) {}
-    TUsbServiceId Next() override
-    {
-        if (fIds.empty())
-            return 0;
-        TUsbServiceId id = fIds.front();
-        fIds.pop_front();
-        return id;
-    }
-
-private:
-    std::deque<TUsbServiceId> fIds;
-};
 
 struct SEndpoint
 {
@@ -762,7 +694,7 @@ CLibusbBus::CLibusbBus() : fState(std::make_shared<SState>())
                 LIBUSB_HOTPLUG_MATCH_ANY, LIBUSB_HOTPLUG_MATCH_ANY, &SState::OnHotplug,
                 fState.get(), &fState->mHotplugHandle) == LIBUSB_SUCCESS;
     }
-    std::vector<std::function<void()>> ready;
+    CUsbNotifications::TReady ready;
     fState->Enumerate(ready);
     SState* state = fState.get();
     fState->mEvents = std::thread([state] { state->RunEvents(); });
@@ -795,34 +727,20 @@ std::unique_ptr<CUsbIterator> CLibusbBus::AddMatchingNotification(ENotification 
                                                                   uint16_t vendor, uint16_t product,
                                                                   std::function<void()> onReady)
 {
-    std::vector<std::function<void()>> ready;
-    fState->Enumerate(ready);
-    SState::PostAll(ready);
-    auto n = std::make_shared<SNotification>();
-    n->mKind = kind;
-    n->mVendor = vendor;
-    n->mProduct = product;
-    n->mOnReady = std::move(onReady);
+    fState->Refresh();
     std::lock_guard<std::mutex> guard(fState->mLock);
+    std::deque<TUsbServiceId> present;
     if (kind == kFirstMatch)
-        for (auto& [id, service] : fState->mServices)
-            if (service.mPresent && service.mVendor == vendor && service.mProduct == product)
-                n->mQueue.push_back(id);
-    fState->mNotifications.push_back(n);
-    return std::make_unique<CNotificationIterator>(fState, n);
+        present = fState->Present(vendor, product);
+    return fState->mNotifications.Add(kind, vendor, product, std::move(onReady),
+                                      std::move(present));
 }
 
 std::unique_ptr<CUsbIterator> CLibusbBus::GetMatchingServices(uint16_t vendor, uint16_t product)
 {
-    std::vector<std::function<void()>> ready;
-    fState->Enumerate(ready);
-    SState::PostAll(ready);
-    std::deque<TUsbServiceId> ids;
+    fState->Refresh();
     std::lock_guard<std::mutex> guard(fState->mLock);
-    for (auto& [id, service] : fState->mServices)
-        if (service.mPresent && service.mVendor == vendor && service.mProduct == product)
-            ids.push_back(id);
-    return std::make_unique<CListIterator>(std::move(ids));
+    return std::make_unique<CUsbListIterator>(fState->Present(vendor, product));
 }
 
 TUsbResult CLibusbBus::GetLocationId(TUsbServiceId service, uint32_t& location)

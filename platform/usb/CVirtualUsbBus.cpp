@@ -1,11 +1,11 @@
 #include "platform/usb/CVirtualUsbBus.h"
 
-#include "platform/CMainEventQueue.h"
 #include "platform/CPlatformClock.h"
 #include "platform/usb/CUsbDevice.h"
 #include "platform/usb/CUsbEventSource.h"
 #include "platform/usb/CUsbInterface.h"
-#include "platform/usb/CUsbIterator.h"
+#include "platform/usb/CUsbListIterator.h"
+#include "platform/usb/CUsbNotifications.h"
 #include "platform/usb/CVirtualInstrument.h"
 
 #include <algorithm>
@@ -35,17 +35,6 @@ int64_t DeadlineUS(int32_t dueMs)
 }
 
 constexpr int64_t kIdleWaitUS = 3600LL * 1000000;
-
-struct SNotification
-{
-    CUsbBus::ENotification mKind;
-    uint16_t mVendor;
-    uint16_t mProduct;
-    std::function<void()> mOnReady; // set once, main thread only after that
-    std::deque<TUsbServiceId> mQueue;
-    bool mArmed = false;
-    bool mAlive = true;
-};
 
 struct SAsyncRead
 {
@@ -79,7 +68,7 @@ struct CVirtualUsbBus::SState
     std::map<TUsbServiceId, SService> mServices;
     TUsbServiceId mNextId = 0x1000;
     std::vector<std::shared_ptr<CVirtualInstrument>> mInstruments;
-    std::vector<std::weak_ptr<SNotification>> mNotifications;
+    CUsbNotifications mNotifications;
     std::vector<std::weak_ptr<SOpenInterface>> mInterfaces;
     STransportStatistics mStats;
     std::atomic<bool> mStop{false};
@@ -101,31 +90,24 @@ struct CVirtualUsbBus::SState
         return it != mServices.end() && it->second.mPresent;
     }
 
+    // The matching devices on the bus now.
+    std::deque<TUsbServiceId> Present(uint16_t vendor, uint16_t product)
+    {
+        std::deque<TUsbServiceId> ids;
+        for (auto& [id, service] : mServices)
+        {
+            SVirtualInstrumentConfig config = service.mInstrument->GetConfig();
+            if (service.mPresent && config.mVendor == vendor && config.mProduct == product)
+                ids.push_back(id);
+        }
+        return ids;
+    }
+
     void Notify(ENotification kind, const std::shared_ptr<CVirtualInstrument>& instrument,
-                TUsbServiceId id, std::vector<std::function<void()>>& ready)
+                TUsbServiceId id, CUsbNotifications::TReady& ready)
     {
         SVirtualInstrumentConfig config = instrument->GetConfig();
-        for (auto& weak : mNotifications)
-        {
-            auto notification = weak.lock();
-            if (!notification || notification->mKind != kind ||
-                notification->mVendor != config.mVendor ||
-                notification->mProduct != config.mProduct)
-                continue;
-            notification->mQueue.push_back(id);
-            if (notification->mArmed)
-            {
-                notification->mArmed = false;
-                std::weak_ptr<SNotification> target = notification;
-                ready.push_back(
-                    [target]
-                    {
-                        auto n = target.lock();
-                        if (n && n->mAlive && n->mOnReady)
-                            n->mOnReady();
-                    });
-            }
-        }
+        mNotifications.Notify(kind, config.mVendor, config.mProduct, id, ready);
     }
 
     // Completes pending reads; aborted ones with result, others when data is due.
@@ -164,7 +146,7 @@ struct CVirtualUsbBus::SState
     }
 
     // Under mLock: runs what is due and collects notifications to post.
-    void PollLocked(std::vector<std::function<void()>>& ready)
+    void PollLocked(CUsbNotifications::TReady& ready)
     {
         int32_t now = NowMS();
         for (auto& instrument : mInstruments)
@@ -196,7 +178,6 @@ struct CVirtualUsbBus::SState
             if (auto open = weak.lock())
                 CompleteReads(*open, false, kUsbSuccess);
         std::erase_if(mInterfaces, [](auto& weak) { return weak.expired(); });
-        std::erase_if(mNotifications, [](auto& weak) { return weak.expired(); });
     }
 
     bool NextDueLocked(int32_t& due)
@@ -216,13 +197,12 @@ struct CVirtualUsbBus::SState
 
     void Poll()
     {
-        std::vector<std::function<void()>> ready;
+        CUsbNotifications::TReady ready;
         {
             std::lock_guard<std::mutex> guard(mLock);
             PollLocked(ready);
         }
-        for (auto& work : ready)
-            CMainEventQueue::Main().Post(std::move(work));
+        CUsbNotifications::Post(ready);
         // Schedules may have changed: let the ticker look again.
         mWake = true;
         CPlatformClock::WakeWaiters();
@@ -233,53 +213,6 @@ namespace
 {
 
 using SState = CVirtualUsbBus::SState;
-
-class CVirtualIterator : public CUsbIterator
-{
-public:
-    CVirtualIterator(std::shared_ptr<SState> state, std::shared_ptr<SNotification> notification)
-        : fState(std::move(state)), fNotification(std::move(notification))
-    {
-    }
-    ~CVirtualIterator() override
-    {
-        std::lock_guard<std::mutex> guard(fState->mLock);
-        fNotification->mAlive = false;
-    }
-    TUsbServiceId Next() override
-    {
-        std::lock_guard<std::mutex> guard(fState->mLock);
-        if (fNotification->mQueue.empty())
-        {
-            fNotification->mArmed = true;
-            return 0;
-        }
-        TUsbServiceId id = fNotification->mQueue.front();
-        fNotification->mQueue.pop_front();
-        return id;
-    }
-
-private:
-    std::shared_ptr<SState> fState;
-    std::shared_ptr<SNotification> fNotification;
-};
-
-class CListIterator : public CUsbIterator
-{
-public:
-    explicit CListIterator(std::deque<TUsbServiceId> ids) : fIds(std::move(ids)) {}
-    TUsbServiceId Next() override
-    {
-        if (fIds.empty())
-            return 0;
-        TUsbServiceId id = fIds.front();
-        fIds.pop_front();
-        return id;
-    }
-
-private:
-    std::deque<TUsbServiceId> fIds;
-};
 
 class CVirtualInterface : public CUsbInterface
 {
@@ -385,11 +318,10 @@ public:
             int32_t due = 0;
             bool haveDue;
             {
-                std::vector<std::function<void()>> ready;
+                CUsbNotifications::TReady ready;
                 std::lock_guard<std::mutex> guard(fState->mLock);
                 fState->PollLocked(ready);
-                for (auto& work : ready)
-                    CMainEventQueue::Main().Post(std::move(work));
+                CUsbNotifications::Post(ready);
                 if (!fState->IsPresent(fOpen->mService) || fOpen->mInstrument->HasBulkIn())
                     return true;
                 haveDue = fState->NextDueLocked(due);
@@ -607,14 +539,13 @@ void CVirtualUsbBus::Ticker()
         fState->mWake = false;
         int32_t due = 0;
         bool haveDue;
-        std::vector<std::function<void()>> ready;
+        CUsbNotifications::TReady ready;
         {
             std::lock_guard<std::mutex> guard(fState->mLock);
             fState->PollLocked(ready);
             haveDue = fState->NextDueLocked(due);
         }
-        for (auto& work : ready)
-            CMainEventQueue::Main().Post(std::move(work));
+        CUsbNotifications::Post(ready);
         int64_t deadline = haveDue ? DeadlineUS(due) : CPlatformClock::NowUS() + kIdleWaitUS;
         CPlatformClock::WaitUntil(deadline,
                                   [this] { return fState->mStop.load() || fState->mWake.load(); });
@@ -663,37 +594,19 @@ std::unique_ptr<CUsbIterator> CVirtualUsbBus::AddMatchingNotification(ENotificat
                                                                       std::function<void()> onReady)
 {
     Poll();
-    auto notification = std::make_shared<SNotification>();
-    notification->mKind = kind;
-    notification->mVendor = vendor;
-    notification->mProduct = product;
-    notification->mOnReady = std::move(onReady);
     std::lock_guard<std::mutex> guard(fState->mLock);
+    std::deque<TUsbServiceId> present;
     if (kind == kFirstMatch)
-    {
-        for (auto& [id, service] : fState->mServices)
-        {
-            SVirtualInstrumentConfig config = service.mInstrument->GetConfig();
-            if (service.mPresent && config.mVendor == vendor && config.mProduct == product)
-                notification->mQueue.push_back(id);
-        }
-    }
-    fState->mNotifications.push_back(notification);
-    return std::make_unique<CVirtualIterator>(fState, notification);
+        present = fState->Present(vendor, product);
+    return fState->mNotifications.Add(kind, vendor, product, std::move(onReady),
+                                      std::move(present));
 }
 
 std::unique_ptr<CUsbIterator> CVirtualUsbBus::GetMatchingServices(uint16_t vendor, uint16_t product)
 {
     Poll();
-    std::deque<TUsbServiceId> ids;
     std::lock_guard<std::mutex> guard(fState->mLock);
-    for (auto& [id, service] : fState->mServices)
-    {
-        SVirtualInstrumentConfig config = service.mInstrument->GetConfig();
-        if (service.mPresent && config.mVendor == vendor && config.mProduct == product)
-            ids.push_back(id);
-    }
-    return std::make_unique<CListIterator>(std::move(ids));
+    return std::make_unique<CUsbListIterator>(fState->Present(vendor, product));
 }
 
 TUsbResult CVirtualUsbBus::GetLocationId(TUsbServiceId service, uint32_t& location)
