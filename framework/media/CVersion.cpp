@@ -2,35 +2,20 @@
 
 #include "framework/files/XBase.h"
 #include "framework/media/CMedia.h"
-#include "framework/media/VersionText.h"
 
 #include <cstdio>
 
 namespace NSWayfarer
 {
 
-CVersion::CVersion(uint8_t major, uint8_t minor) : fMajor(major), fMinor(minor) {}
-
-CVersion::CVersion(uint8_t major, uint8_t minor, uint8_t revision)
-    : fMajor(major), fMinor(minor), fRevision(revision)
-{
-}
-
-CVersion::CVersion(uint8_t major, uint8_t minor, uint8_t revision, uint8_t internalStage,
-                   EStage stage)
-    : fMajor(major), fMinor(minor), fRevision(revision), fInternalStage(internalStage),
-      fStage(stage)
-{
-}
-
 CVersion::CVersion(uint16_t nibbles)
-    : fMajor((nibbles >> 8) & 0xF), fMinor((nibbles >> 4) & 0xF), fRevision(nibbles & 0xF)
+    : CVersionParts((nibbles >> 8) & 0xF, (nibbles >> 4) & 0xF, nibbles & 0xF)
 {
 }
 
 CVersion::CVersion(SNumVersion version)
-    : fMajor(uint8_t(version.mValue >> 24)), fMinor((version.mValue >> 20) & 0xF),
-      fRevision((version.mValue >> 16) & 0xF)
+    : CVersionParts(uint8_t(version.mValue >> 24), (version.mValue >> 20) & 0xF,
+                    (version.mValue >> 16) & 0xF)
 {
 }
 
@@ -65,7 +50,7 @@ void CVersion::GetString(char* out, EStringFormat format) const
         std::snprintf(out, 32, "%d.%d.%d", fMajor, fMinor, fRevision);
         break;
     case kDefault:
-        FormatVersion(out, fMajor, fMinor, fRevision, fStage, fInternalStage);
+        FormatParts(out);
         break;
     }
 }
@@ -110,29 +95,14 @@ void CVersion::Unpack2ByteMajorMinor(const uint8_t* in)
     fStage = kRelease;
 }
 
-bool CVersion::IsNewEnough(const CVersion& other) const
-{
-    return GetLongVersion() >= other.GetLongVersion();
-}
-
 bool CVersion::IsSupported(const CVersion& other) const
 {
-    return other.GetLongVersion() >= GetLongVersion();
+    return other.IsNewEnough(*this);
 }
 
 bool CVersion::IsEqual(const CVersion& other) const
 {
-    return fMajor == other.fMajor && fMinor == other.fMinor && fRevision == other.fRevision;
-}
-
-bool CVersion::IsCompatible(const CVersion& other) const
-{
-    return fMajor == other.fMajor;
-}
-
-bool CVersion::IsCompatible(const CVersion& oldest, const CVersion& newest) const
-{
-    return GetLongVersion() >= oldest.GetLongVersion() && fMajor <= newest.fMajor;
+    return IsSameNumber(other);
 }
 
 } // namespace NSWayfarer

@@ -2,6 +2,8 @@
 // preferences and packed binary records; formats, packs and compares itself.
 #pragma once
 
+#include "framework/media/CVersionParts.h"
+
 #include <cstdint>
 
 namespace NSWayfarer
@@ -16,17 +18,10 @@ struct SNumVersion
     uint32_t mValue = 0;
 };
 
-class CVersion
+// An equal version is new enough here.
+class CVersion : public CVersionParts<CVersion, uint8_t, false>
 {
 public:
-    enum EStage : uint8_t
-    {
-        kDevelopment = 1,
-        kAlpha = 2,
-        kBeta = 3,
-        kRelease = 4
-    };
-
     enum EStringFormat
     {
         kMajorDotMinor = 10,
@@ -38,10 +33,10 @@ public:
 
     static constexpr uint8_t kPackedTag = 0xBC;
 
+    using CVersionParts::CVersionParts;
     CVersion() = default;
-    CVersion(uint8_t major, uint8_t minor);
-    CVersion(uint8_t major, uint8_t minor, uint8_t revision);
-    CVersion(uint8_t major, uint8_t minor, uint8_t revision, uint8_t internalStage, EStage stage);
+    CVersion(const CVersion&) = default;
+    CVersion& operator=(const CVersion&) = default;
     // Nibbles 0x0MmR: major in bits 8-11, minor in 4-7, revision in 0-3.
     explicit CVersion(uint16_t nibbles);
     explicit CVersion(SNumVersion version);
@@ -49,11 +44,6 @@ public:
     explicit CVersion(CMedia* media);
     virtual ~CVersion() = default;
 
-    uint8_t GetMajor() const { return fMajor; }
-    uint8_t GetMinor() const { return fMinor; }
-    uint8_t GetRevision() const { return fRevision; }
-    uint8_t GetInternalStage() const { return fInternalStage; }
-    EStage GetStage() const { return fStage; }
     uint16_t GetMajorMinorInHiLoByte() const;
     uint32_t GetLongVersion() const;
 
@@ -68,18 +58,8 @@ public:
     void Pack2ByteMajorMinor(uint8_t* out) const;
     void Unpack2ByteMajorMinor(const uint8_t* in);
 
-    bool IsNewEnough(const CVersion& other) const;
     bool IsSupported(const CVersion& other) const;
     bool IsEqual(const CVersion& other) const;
-    bool IsCompatible(const CVersion& other) const;
-    bool IsCompatible(const CVersion& oldest, const CVersion& newest) const;
-
-private:
-    uint8_t fMajor = 0;
-    uint8_t fMinor = 0;
-    uint8_t fRevision = 0;
-    uint8_t fInternalStage = 0;
-    EStage fStage = kRelease;
 };
 
 } // namespace NSWayfarer

@@ -3,23 +3,16 @@
 #pragma once
 
 #include "framework/media/CFileVersion.h"
+#include "framework/media/CVersionParts.h"
 
 #include <cstdint>
 
 namespace NSWayfarer
 {
 
-class CWayfarerFileVersion
+class CWayfarerFileVersion : public CVersionParts<CWayfarerFileVersion, uint16_t, true>
 {
 public:
-    enum EStage : uint8_t
-    {
-        kDevelopment = 1,
-        kAlpha = 2,
-        kBeta = 3,
-        kRelease = 4
-    };
-
     CWayfarerFileVersion() = default;
     CWayfarerFileVersion(uint16_t major, uint16_t minor);
     CWayfarerFileVersion(uint16_t major, uint16_t minor, uint16_t revision);
@@ -31,26 +24,12 @@ public:
     CWayfarerFileVersion& operator=(const CWayfarerFileVersion&) = default;
     virtual ~CWayfarerFileVersion() = default;
 
-    uint16_t GetMajor() const { return fMajor; }
-    uint16_t GetMinor() const { return fMinor; }
-    uint16_t GetRevision() const { return fRevision; }
-    uint16_t GetInternalStage() const { return fInternalStage; }
-    EStage GetStage() const { return fStage; }
     uint16_t GetBuild() const { return fBuild; }
 
     // out needs room for 48 bytes: "1.2 build 0", "1.2.3b4 build 117".
     void GetString(char* out) const;
 
-    bool IsNewEnough(const CWayfarerFileVersion& other) const;
-    bool IsCompatible(const CWayfarerFileVersion& other) const;
-    bool IsCompatible(const CWayfarerFileVersion& oldest, const CWayfarerFileVersion& newest) const;
-
 private:
-    uint16_t fMajor = 0;
-    uint16_t fMinor = 0;
-    uint16_t fRevision = 0;
-    uint16_t fInternalStage = 0;
-    EStage fStage = kRelease;
     uint16_t fBuild = 0;
 };
 
