@@ -400,9 +400,7 @@ public:
         if (pipeRef == 0 || pipeRef > fEndpoints.size())
             return kUsbBadArgument;
         const SEndpoint& e = fEndpoints[pipeRef - 1];
-        p.mDirection =
-            (e.mAddress & LIBUSB_ENDPOINT_IN) ? SUsbPipeProperties::kIn : SUsbPipeProperties::kOut;
-        p.mNumber = e.mAddress & 0x0F;
+        p.SetAddress(e.mAddress);
         p.mTransferType = e.mAttributes & 0x03;
         p.mMaxPacketSize = e.mMaxPacketSize;
         p.mInterval = e.mInterval;
@@ -456,15 +454,7 @@ public:
             size = 0;
             return completed.mResult;
         }
-        TUsbResult result = kUsbSuccess;
-        if (completed.mData.size() > size)
-        {
-            completed.mData.resize(size);
-            result = kUsbOverrun;
-        }
-        std::memcpy(buffer, completed.mData.data(), completed.mData.size());
-        size = static_cast<uint32_t>(completed.mData.size());
-        return result;
+        return HandOut(completed.mData, buffer, size);
     }
     bool WaitForPipeData(uint8_t pipeRef, uint32_t timeoutMs) override
     {

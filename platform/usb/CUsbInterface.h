@@ -4,8 +4,11 @@
 
 #include "platform/usb/CUsbBus.h"
 
+#include <algorithm>
+#include <cstring>
 #include <functional>
 #include <memory>
+#include <vector>
 
 namespace NSPlatform
 {
@@ -31,6 +34,13 @@ struct SUsbPipeProperties
     uint8_t mTransferType = 0;
     uint16_t mMaxPacketSize = 0;
     uint8_t mInterval = 0;
+
+    // Direction and number from an endpoint address (bit 7 set: in).
+    void SetAddress(uint8_t address)
+    {
+        mDirection = (address & 0x80) ? kIn : kOut;
+        mNumber = address & 0x0F;
+    }
 };
 
 class CUsbInterface
@@ -73,6 +83,18 @@ public:
     // Ends every pending transfer on the pipe (they complete with kUsbAborted).
     virtual TUsbResult AbortPipe(uint8_t pipeRef) = 0;
     virtual TUsbResult Close() = 0;
+
+protected:
+    // Hands a completed read to ReadPipe's caller: at most size bytes, size set to
+    // the count; kUsbOverrun when the device sent more than the buffer holds.
+    static TUsbResult HandOut(const std::vector<uint8_t>& message, void* buffer, uint32_t& size)
+    {
+        const uint32_t room = size;
+        size = static_cast<uint32_t>(std::min<size_t>(message.size(), room));
+        if (size > 0)
+            std::memcpy(buffer, message.data(), size);
+        return message.size() > room ? kUsbOverrun : kUsbSuccess;
+    }
 };
 
 } // namespace NSPlatform

@@ -252,8 +252,7 @@ public:
         if (pipeRef == 0 || pipeRef > fEndpoints.size())
             return kUsbBadArgument;
         const SVirtualEndpoint& e = fEndpoints[pipeRef - 1];
-        p.mDirection = (e.mAddress & 0x80) ? SUsbPipeProperties::kIn : SUsbPipeProperties::kOut;
-        p.mNumber = e.mAddress & 0x0F;
+        p.SetAddress(e.mAddress);
         p.mTransferType = e.mKind == SVirtualEndpoint::kInterruptIn ? SUsbPipeProperties::kInterrupt
                                                                     : SUsbPipeProperties::kBulk;
         p.mMaxPacketSize = e.mKind == SVirtualEndpoint::kInterruptIn ? 16 : 512;
@@ -299,15 +298,7 @@ public:
             return noDataTimeout > 0 ? kUsbTimedOut : kUsbSuccess;
         }
         ++fState->mStats.mBulkReads;
-        TUsbResult result = kUsbSuccess;
-        if (message.size() > size)
-        {
-            message.resize(size);
-            result = kUsbOverrun;
-        }
-        std::memcpy(buffer, message.data(), message.size());
-        size = static_cast<uint32_t>(message.size());
-        return result;
+        return HandOut(message, buffer, size);
     }
     bool WaitForPipeData(uint8_t, uint32_t timeoutMs) override
     {
