@@ -35,6 +35,22 @@ uint32_t Get32(const unsigned char* p)
     return (uint32_t(p[0]) << 24) | (uint32_t(p[1]) << 16) | (uint32_t(p[2]) << 8) | p[3];
 }
 
+// A missing file is XFileNotFound, any other failure XFile.
+void ThrowOnFileError(TOSErr result)
+{
+    if (result == NSPlatform::kFileNotFoundErr)
+        throw XFileNotFound();
+    if (result != NSPlatform::kNoErr)
+        throw XFile();
+}
+
+NSPlatform::SCatalogInfo CatalogInfoOf(const NSPlatform::SNativeFileSpec& spec)
+{
+    NSPlatform::SCatalogInfo info;
+    ThrowOnFileError(CPosixFiles::GetCatalogInfo(spec, &info));
+    return info;
+}
+
 } // namespace
 
 CFileSpec::CFileSpec() = default;
@@ -230,13 +246,7 @@ bool CFileSpec::DoesFileExist() const
 
 CUnknownFileType CFileSpec::GetFileType() const
 {
-    NSPlatform::SCatalogInfo info;
-    const TOSErr result = CPosixFiles::GetCatalogInfo(fSpec, &info);
-    if (result == NSPlatform::kFileNotFoundErr)
-        throw XFileNotFound();
-    if (result != NSPlatform::kNoErr)
-        throw XFile();
-    return CUnknownFileType(static_cast<unsigned long>(info.mType));
+    return CUnknownFileType(static_cast<unsigned long>(CatalogInfoOf(fSpec).mType));
 }
 
 CFileCreator CFileSpec::MacGetCreator() const
@@ -249,13 +259,7 @@ CFileCreator CFileSpec::MacGetCreator() const
 
 CFileInfo* CFileSpec::GetFileInfo() const
 {
-    NSPlatform::SCatalogInfo info;
-    const TOSErr result = CPosixFiles::GetCatalogInfo(fSpec, &info);
-    if (result == NSPlatform::kFileNotFoundErr)
-        throw XFileNotFound();
-    if (result != NSPlatform::kNoErr)
-        throw XFile();
-    return new CFileInfo(info);
+    return new CFileInfo(CatalogInfoOf(fSpec));
 }
 
 void CFileSpec::SetFileInfo(const CFileInfo* info) const
@@ -274,10 +278,7 @@ void CFileSpec::SetFileInfo(const CFileInfo* info) const
             catalog.mFinderFlags &= static_cast<uint16_t>(~CPosixFiles::kInvisibleFlag);
         result = CPosixFiles::SetCatalogInfo(fSpec, catalog);
     }
-    if (result == NSPlatform::kFileNotFoundErr)
-        throw XFileNotFound();
-    if (result != NSPlatform::kNoErr)
-        throw XFile();
+    ThrowOnFileError(result);
 }
 
 void CFileSpec::DeletePhysicalFile() const

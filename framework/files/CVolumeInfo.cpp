@@ -14,6 +14,17 @@ using NSPlatform::CPosixFiles;
 namespace
 {
 
+// False past the last volume; XFile when the volume cannot be read.
+bool ReadVolume(unsigned short index, NSPlatform::SVolumeRecord& record)
+{
+    const NSPlatform::TOSErr result = CPosixFiles::GetVolume(index, &record);
+    if (result == NSPlatform::kNoSuchVolumeErr)
+        return false;
+    if (result != NSPlatform::kNoErr)
+        throw XFile();
+    return true;
+}
+
 CVolumeInfo* FromRecord(const NSPlatform::SVolumeRecord& record)
 {
     auto* info = new CVolumeInfo;
@@ -51,26 +62,15 @@ CVolumeInfo* CVolumeInfo::CreateBootVolumeInfo()
 bool CVolumeInfo::CreateEnumVolumeInfo(unsigned short index, CVolumeInfo** info)
 {
     NSPlatform::SVolumeRecord record;
-    const NSPlatform::TOSErr result = CPosixFiles::GetVolume(index, &record);
-    if (result == NSPlatform::kNoSuchVolumeErr)
-    {
-        *info = nullptr;
-        return false;
-    }
-    if (result != NSPlatform::kNoErr)
-        throw XFile();
-    *info = FromRecord(record);
-    return true;
+    *info = ReadVolume(index, record) ? FromRecord(record) : nullptr;
+    return *info != nullptr;
 }
 
 bool CVolumeInfo::GetVolumeType(unsigned short index, EVolumeType* type)
 {
     NSPlatform::SVolumeRecord record;
-    const NSPlatform::TOSErr result = CPosixFiles::GetVolume(index, &record);
-    if (result == NSPlatform::kNoSuchVolumeErr)
+    if (!ReadVolume(index, record))
         return false;
-    if (result != NSPlatform::kNoErr)
-        throw XFile();
     *type = kMountedVolume;
     return true;
 }
