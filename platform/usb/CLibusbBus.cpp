@@ -397,13 +397,13 @@ public:
     }
     TUsbResult GetPipeProperties(uint8_t pipeRef, SUsbPipeProperties& p) override
     {
-        if (pipeRef == 0 || pipeRef > fEndpoints.size())
+        const SEndpoint* e = PipeAt(fEndpoints, pipeRef);
+        if (!e)
             return kUsbBadArgument;
-        const SEndpoint& e = fEndpoints[pipeRef - 1];
-        p.SetAddress(e.mAddress);
-        p.mTransferType = e.mAttributes & 0x03;
-        p.mMaxPacketSize = e.mMaxPacketSize;
-        p.mInterval = e.mInterval;
+        p.SetAddress(e->mAddress);
+        p.mTransferType = e->mAttributes & 0x03;
+        p.mMaxPacketSize = e->mMaxPacketSize;
+        p.mInterval = e->mInterval;
         return kUsbSuccess;
     }
     TUsbResult WritePipe(uint8_t pipeRef, const void* data, uint32_t size, uint32_t,
@@ -541,10 +541,10 @@ public:
 private:
     bool Endpoint(uint8_t pipeRef, uint8_t& address) const
     {
-        if (pipeRef == 0 || pipeRef > fEndpoints.size())
-            return false;
-        address = fEndpoints[pipeRef - 1].mAddress;
-        return true;
+        const SEndpoint* e = PipeAt(fEndpoints, pipeRef);
+        if (e)
+            address = e->mAddress;
+        return e != nullptr;
     }
 
     std::shared_ptr<SInterfaceShared> fShared;

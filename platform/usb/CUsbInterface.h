@@ -85,6 +85,13 @@ public:
     virtual TUsbResult Close() = 0;
 
 protected:
+    // The endpoint behind a 1-based pipe reference; null when there is none.
+    template <typename TEndpoint>
+    static const TEndpoint* PipeAt(const std::vector<TEndpoint>& endpoints, uint8_t pipeRef)
+    {
+        return pipeRef == 0 || pipeRef > endpoints.size() ? nullptr : &endpoints[pipeRef - 1];
+    }
+
     // Hands a completed read to ReadPipe's caller: at most size bytes, size set to
     // the count; kUsbOverrun when the device sent more than the buffer holds.
     static TUsbResult HandOut(const std::vector<uint8_t>& message, void* buffer, uint32_t& size)

@@ -249,14 +249,14 @@ public:
     }
     TUsbResult GetPipeProperties(uint8_t pipeRef, SUsbPipeProperties& p) override
     {
-        if (pipeRef == 0 || pipeRef > fEndpoints.size())
+        const SVirtualEndpoint* e = PipeAt(fEndpoints, pipeRef);
+        if (!e)
             return kUsbBadArgument;
-        const SVirtualEndpoint& e = fEndpoints[pipeRef - 1];
-        p.SetAddress(e.mAddress);
-        p.mTransferType = e.mKind == SVirtualEndpoint::kInterruptIn ? SUsbPipeProperties::kInterrupt
-                                                                    : SUsbPipeProperties::kBulk;
-        p.mMaxPacketSize = e.mKind == SVirtualEndpoint::kInterruptIn ? 16 : 512;
-        p.mInterval = e.mKind == SVirtualEndpoint::kInterruptIn ? 1 : 0;
+        p.SetAddress(e->mAddress);
+        const bool interrupt = e->mKind == SVirtualEndpoint::kInterruptIn;
+        p.mTransferType = interrupt ? SUsbPipeProperties::kInterrupt : SUsbPipeProperties::kBulk;
+        p.mMaxPacketSize = interrupt ? 16 : 512;
+        p.mInterval = interrupt ? 1 : 0;
         return kUsbSuccess;
     }
     TUsbResult WritePipe(uint8_t pipeRef, const void* data, uint32_t size, uint32_t,
@@ -340,8 +340,8 @@ public:
     }
     TUsbResult ReadPipeAsync(uint8_t pipeRef, void* buffer, uint32_t size, TAsyncDone done) override
     {
-        if (pipeRef == 0 || pipeRef > fEndpoints.size() ||
-            !(fEndpoints[pipeRef - 1].mAddress & 0x80))
+        const SVirtualEndpoint* e = PipeAt(fEndpoints, pipeRef);
+        if (!e || !(e->mAddress & 0x80))
             return kUsbBadArgument;
         {
             std::lock_guard<std::mutex> guard(fState->mLock);
@@ -402,7 +402,8 @@ public:
 private:
     bool IsPipe(uint8_t pipeRef, SVirtualEndpoint::EKind kind) const
     {
-        return pipeRef > 0 && pipeRef <= fEndpoints.size() && fEndpoints[pipeRef - 1].mKind == kind;
+        const SVirtualEndpoint* e = PipeAt(fEndpoints, pipeRef);
+        return e && e->mKind == kind;
     }
 
     std::shared_ptr<SState> fState;
