@@ -7,6 +7,8 @@
 #include "platform/usb/CUsbIterator.h"
 #include "platform/usb/CVirtualInstrument.h"
 #include "platform/usb/CVirtualUsbBus.h"
+#include "tests/Portable/USBManager/CRecordingOwner.h"
+#include "tests/Portable/USBManager/CRecordingReceiver.h"
 #include "tests/platform/usb/WireFrames.h"
 
 #include <gtest/gtest.h>
@@ -24,62 +26,6 @@ namespace
 
 constexpr int kVendor = KELT_VENDOR_ID;
 constexpr int kProduct = KELT_PRODUCT_ID;
-
-// An owner that records what it is told and, like the updater, opens port 0 on
-// arrival when asked to.
-class COwner : public CUSBManagerCallbackInterface
-{
-public:
-    void USBDeviceAddedCallback(TUSBDevicePort port) override
-    {
-        fAdded.push_back(port);
-        if (fOpenOnArrival)
-        {
-            try
-            {
-                CUSBManager::gManager->OpenPort(port, fReceiver);
-            }
-            catch (const XUSBNoPermission&)
-            {
-                ++fNoPermission;
-            }
-            catch (const XUSBError&)
-            {
-                ++fOpenFailures;
-            }
-        }
-    }
-    void USBDeviceRemovedCallback(TUSBDevicePort port) override { fRemoved.push_back(port); }
-    void USBDeviceExceptionHandler(TUSBDevicePort port) override
-    {
-        fExceptionOnMain = std::this_thread::get_id() == fMainThread;
-        fExceptions.push_back(port);
-        CUSBManager::gManager->ClosePort(port);
-    }
-
-    bool fOpenOnArrival = true;
-    CUSBPortCallbackInterface* fReceiver = nullptr;
-    std::vector<TUSBDevicePort> fAdded, fRemoved, fExceptions;
-    int fOpenFailures = 0;
-    int fNoPermission = 0;
-    bool fExceptionOnMain = false;
-    std::thread::id fMainThread = std::this_thread::get_id();
-};
-
-class CReceiver : public CUSBPortCallbackInterface
-{
-public:
-    void USBDataReceivedCallback(uint8_t* data, uint32_t) override
-    {
-        fFirstByte = data[0];
-        fOnWorker = std::this_thread::get_id() != fMainThread;
-        fCalls.fetch_add(1);
-    }
-    std::atomic<int> fCalls{0};
-    std::atomic<uint8_t> fFirstByte{0};
-    std::atomic<bool> fOnWorker{false};
-    std::thread::id fMainThread = std::this_thread::get_id();
-};
 
 class USBManagerTest : public ::testing::Test
 {
@@ -124,7 +70,7 @@ protected:
         fManager->TxData(0, copy.data(), uint32_t(copy.size()));
     }
 
-    COwner fOwner;
+    CRecordingOwner fOwner;
     std::shared_ptr<CVirtualUsbBus> fBus;
     std::unique_ptr<CUSBManager> fManager;
 };
@@ -342,7 +288,7 @@ TEST_F(USBManagerTest, PipeRolesAreFoundInAnyOrder)
         SVirtualInstrumentConfig config = At(0x01100000);
         config.mEndpoints = c.mEndpoints;
         bus->Attach(config);
-        COwner owner;
+        CRecordingOwner owner;
         CUSBManager manager(owner, kVendor, kProduct, CUSBManager::kHasInterrupt, 1);
         manager.UpdateDeviceDriverList();
         ASSERT_TRUE(manager.IsPortOpen(0));
@@ -366,7 +312,7 @@ TEST_F(USBManagerTest, DevicesWithoutInterfaceOrPipesAreRefusedAtOpen)
     {
         auto bus = CVirtualUsbBus::InstallNew();
         bus->Attach(config);
-        COwner owner;
+        CRecordingOwner owner;
         CUSBManager manager(owner, kVendor, kProduct, CUSBManager::kHasInterrupt, 1);
         manager.UpdateDeviceDriverList();
         EXPECT_EQ(owner.fOpenFailures, 1);
@@ -376,7 +322,7 @@ TEST_F(USBManagerTest, DevicesWithoutInterfaceOrPipesAreRefusedAtOpen)
 
 TEST_F(USBManagerTest, InterruptDataRunsOnTheWorkerAndAFailedRearmReachesTheOwnerOnMain)
 {
-    CReceiver receiver;
+    CRecordingReceiver receiver;
     fOwner.fReceiver = &receiver;
     SVirtualInstrumentConfig config = At(0x01100000);
     config.mInterruptFailure = true;
@@ -399,7 +345,7 @@ TEST_F(USBManagerTest, ClosingAndReopeningWhileTheWorkerRuns)
 {
     // Open and close many times with interrupt traffic, so the worker's reads of
     // the port table meet the main thread's changes (ThreadSanitizer watches).
-    CReceiver receiver;
+    CRecordingReceiver receiver;
     fOwner.fReceiver = &receiver;
     auto instrument = fBus->Attach(At(0x01100000));
     Start();
@@ -424,14 +370,14 @@ TEST_F(USBManagerTest, AnArrivalDuringAnotherArrivalWaitsForItsPort)
 {
     // The open's retries let queued notifications run; a second instrument that
     // arrives then must not be given the port that is being opened.
-    class CNestingOwner : public COwner
+    class CNestingOwner : public CRecordingOwner
     {
     public:
         void USBDeviceAddedCallback(TUSBDevicePort port) override
         {
             if (fAdded.empty())
                 CUSBManager::gManager->LowLevel_NewDevice(fOther);
-            COwner::USBDeviceAddedCallback(port);
+            CRecordingOwner::USBDeviceAddedCallback(port);
         }
         NSPlatform::TUsbServiceId fOther = 0;
     } owner;

@@ -5,6 +5,8 @@
 #include "platform/CMainEventQueue.h"
 #include "platform/CPlatformClock.h"
 #include "platform/usb/CUsbIterator.h"
+#include "tests/Portable/USBManager/CRecordingOwner.h"
+#include "tests/Portable/USBManager/CRecordingReceiver.h"
 #include "tests/platform/usb/WireFrames.h"
 #include "tests/platform/usb_umockdev/CUsbfsEmulator.h"
 
@@ -21,50 +23,6 @@ using Clock = std::chrono::steady_clock;
 
 namespace
 {
-
-class COwner : public CUSBManagerCallbackInterface
-{
-public:
-    void USBDeviceAddedCallback(TUSBDevicePort port) override
-    {
-        ++fAdded;
-        try
-        {
-            CUSBManager::gManager->OpenPort(port, fReceiver);
-        }
-        catch (const XUSBNoPermission&)
-        {
-            ++fNoPermission;
-        }
-        catch (const XUSBError&)
-        {
-            ++fOpenFailures;
-        }
-    }
-    void USBDeviceRemovedCallback(TUSBDevicePort) override { ++fRemoved; }
-    void USBDeviceExceptionHandler(TUSBDevicePort port) override
-    {
-        ++fExceptions;
-        CUSBManager::gManager->ClosePort(port);
-    }
-    CUSBPortCallbackInterface* fReceiver = nullptr;
-    int fAdded = 0, fRemoved = 0, fExceptions = 0, fOpenFailures = 0, fNoPermission = 0;
-};
-
-class CReceiver : public CUSBPortCallbackInterface
-{
-public:
-    void USBDataReceivedCallback(uint8_t* data, uint32_t) override
-    {
-        fFirstByte = data[0];
-        fOnWorker = std::this_thread::get_id() != fMain;
-        ++fCalls;
-    }
-    std::atomic<int> fCalls{0};
-    std::atomic<uint8_t> fFirstByte{0};
-    std::atomic<bool> fOnWorker{false};
-    std::thread::id fMain = std::this_thread::get_id();
-};
 
 bool RunUntil(const std::function<bool()>& condition, int seconds = 5)
 {
@@ -119,7 +77,7 @@ protected:
 
     std::unique_ptr<CUsbfsEmulator> fEmulator;
     std::shared_ptr<CLibusbBus> fBus;
-    COwner fOwner;
+    CRecordingOwner fOwner;
     std::unique_ptr<CUSBManager> fManager;
 };
 
@@ -139,7 +97,7 @@ TEST_F(LibusbBusTest, EnumeratesAndOpensTheAttachedInstrument)
     EXPECT_EQ(location, 0x01300000u); // bus 1, port 3
 
     StartManager();
-    EXPECT_EQ(fOwner.fAdded, 1);
+    EXPECT_EQ(fOwner.fAdded.size(), 1u);
     ASSERT_TRUE(fManager->IsPortOpen(0));
     const CMacUsbHandle* handle = fManager->GetPort(0).fHandle;
     EXPECT_EQ(handle->fInterruptPID, 1);
@@ -154,12 +112,12 @@ TEST_F(LibusbBusTest, HotplugArrivalAndRemovalReachTheMainThread)
     if (!fBus->HasHotplug())
         GTEST_SKIP() << "libusb without hotplug";
     StartManager();
-    EXPECT_EQ(fOwner.fAdded, 0);
+    EXPECT_TRUE(fOwner.fAdded.empty());
     ASSERT_NE(fEmulator->Plug(SVirtualInstrumentConfig()), nullptr);
-    ASSERT_TRUE(RunUntil([&] { return fOwner.fAdded == 1; }));
+    ASSERT_TRUE(RunUntil([&] { return fOwner.fAdded.size() == 1; }));
     EXPECT_TRUE(fManager->IsPortOpen(0));
     fEmulator->Unplug();
-    ASSERT_TRUE(RunUntil([&] { return fOwner.fRemoved == 1; }));
+    ASSERT_TRUE(RunUntil([&] { return fOwner.fRemoved.size() == 1; }));
     EXPECT_FALSE(fManager->IsPortOpen(0));
 }
 
@@ -206,7 +164,7 @@ TEST_F(LibusbBusTest, BulkTransfersKeepMessagesWholeAndReadsNeverStall)
 
 TEST_F(LibusbBusTest, InterruptCompletionsRunOnThePortWorker)
 {
-    CReceiver receiver;
+    CRecordingReceiver receiver;
     fOwner.fReceiver = &receiver;
     SVirtualInstrumentConfig config;
     config.mInterruptFailure = true; // one packet, then the endpoint halts
@@ -254,7 +212,7 @@ TEST_F(LibusbBusTest, UnplugDuringPendingTransfersEndsThemAndTheWritesStillRetur
     EXPECT_NO_THROW(Send(0x81)); // a vanished device counts as written
     if (fBus->HasHotplug())
     {
-        ASSERT_TRUE(RunUntil([&] { return fOwner.fRemoved == 1; }));
+        ASSERT_TRUE(RunUntil([&] { return fOwner.fRemoved.size() == 1; }));
         EXPECT_FALSE(fManager->IsPortOpen(0));
     }
 }
