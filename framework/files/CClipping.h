@@ -2,13 +2,15 @@
 // the bytes.
 #pragma once
 
+#include "framework/files/ClippingData.h"
+
 namespace NSWayfarer
 {
 
 class CClipping
 {
 public:
-    static constexpr int kMaxKindLength = 7;
+    static constexpr int kMaxKindLength = kMaxClippingKindLength;
 
     CClipping(const char* kind, long size, const unsigned char* bytes);
     CClipping(const CClipping& other);

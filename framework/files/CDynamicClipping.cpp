@@ -6,17 +6,11 @@ namespace NSWayfarer
 {
 
 CDynamicClipping::CDynamicClipping(const char* kind, long size, const unsigned char* bytes)
+    : fData(CopyClippingBytes(bytes, size))
 {
-    const char* const source = kind != nullptr ? kind : "";
-    const std::size_t length = strnlen(source, kMaxKindLength);
-    std::memcpy(fKind, source, length);
-    fKind[length] = 0;
-    if (size > 0 && bytes != nullptr)
-    {
-        fData = new unsigned char[static_cast<std::size_t>(size)];
-        std::memcpy(fData, bytes, static_cast<std::size_t>(size));
+    CopyClippingKind(fKind, kind);
+    if (fData != nullptr)
         fSize = size;
-    }
 }
 
 CDynamicClipping::~CDynamicClipping()
@@ -37,12 +31,7 @@ void CDynamicClipping::Get(const char* kind, long* size, unsigned char** data)
         return;
     }
     *size = fSize;
-    *data = nullptr;
-    if (fSize > 0)
-    {
-        *data = new unsigned char[static_cast<std::size_t>(fSize)];
-        std::memcpy(*data, fData, static_cast<std::size_t>(fSize));
-    }
+    *data = CopyClippingBytes(fData, fSize);
 }
 
 } // namespace NSWayfarer

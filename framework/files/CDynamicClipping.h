@@ -2,13 +2,15 @@
 // the conversions.
 #pragma once
 
+#include "framework/files/ClippingData.h"
+
 namespace NSWayfarer
 {
 
 class CDynamicClipping
 {
 public:
-    static constexpr int kMaxKindLength = 7;
+    static constexpr int kMaxKindLength = kMaxClippingKindLength;
 
     CDynamicClipping(const char* kind, long size, const unsigned char* bytes);
     virtual ~CDynamicClipping();
