@@ -3,6 +3,7 @@
 #include "framework/files/CFileInfo.h"
 #include "framework/files/COpenFile.h"
 #include "framework/files/XBase.h"
+#include "framework/media/BinaryPacking.h"
 #include "framework/media/CMedia.h"
 #include "platform/files/CPosixFiles.h"
 
@@ -28,11 +29,6 @@ void CopyName(const std::string& name, char* out)
     const std::size_t length = std::min<std::size_t>(name.size(), CFileSpec::kMaxNameLength);
     std::memcpy(out, name.data(), length);
     out[length] = 0;
-}
-
-uint32_t Get32(const unsigned char* p)
-{
-    return (uint32_t(p[0]) << 24) | (uint32_t(p[1]) << 16) | (uint32_t(p[2]) << 8) | p[3];
 }
 
 // A missing file is XFileNotFound, any other failure XFile.
@@ -81,9 +77,9 @@ CFileSpec::CFileSpec(CMedia* media)
 
 CFileSpec::CFileSpec(const unsigned char* packed, long size)
 {
-    if (size < 8 || Get32(packed) != kPackedMagic)
+    if (size < 8 || Unpack32BitUnsignedBig(packed) != kPackedMagic)
         throw XBadFormat();
-    const uint32_t length = Get32(packed + 4);
+    const uint32_t length = Unpack32BitUnsignedBig(packed + 4);
     if (length > uint32_t(size - 8))
         throw XBadFormat();
     ReadPacked(packed + 8, length, false);
@@ -129,12 +125,8 @@ long CFileSpec::Pack(unsigned char** out) const
         throw XBase();
     const uint32_t length = static_cast<uint32_t>(alias.size());
     auto* buffer = new unsigned char[length + 8];
-    const uint32_t fields[2] = {kPackedMagic, length};
-    for (int f = 0; f < 2; ++f)
-    {
-        for (int i = 0; i < 4; ++i)
-            buffer[4 * f + i] = static_cast<unsigned char>(fields[f] >> (24 - 8 * i));
-    }
+    Pack32BitUnsignedBig(buffer, kPackedMagic);
+    Pack32BitUnsignedBig(buffer + 4, length);
     std::memcpy(buffer + 8, alias.data(), length);
     *out = buffer;
     return static_cast<long>(length + 8);

@@ -1,6 +1,7 @@
 #include "framework/media/CMedia.h"
 
 #include "framework/files/XBase.h"
+#include "framework/media/BinaryPacking.h"
 
 #include <cstring>
 #include <limits>
@@ -50,12 +51,13 @@ uint16_t CMedia::Read16Bit()
 {
     uint8_t bytes[2] = {0, 0};
     Read(2, bytes);
-    return static_cast<uint16_t>((bytes[0] << 8) | bytes[1]);
+    return Unpack16BitUnsignedBig(bytes);
 }
 
 void CMedia::Write16Bit(uint16_t value)
 {
-    const uint8_t bytes[2] = {static_cast<uint8_t>(value >> 8), static_cast<uint8_t>(value)};
+    uint8_t bytes[2];
+    Pack16BitUnsignedBig(bytes, value);
     Write(2, bytes);
 }
 
@@ -63,14 +65,13 @@ uint32_t CMedia::Read32Bit()
 {
     uint8_t bytes[4] = {0, 0, 0, 0};
     Read(4, bytes);
-    return (uint32_t(bytes[0]) << 24) | (uint32_t(bytes[1]) << 16) | (uint32_t(bytes[2]) << 8) |
-           uint32_t(bytes[3]);
+    return Unpack32BitUnsignedBig(bytes);
 }
 
 void CMedia::Write32Bit(uint32_t value)
 {
-    const uint8_t bytes[4] = {static_cast<uint8_t>(value >> 24), static_cast<uint8_t>(value >> 16),
-                              static_cast<uint8_t>(value >> 8), static_cast<uint8_t>(value)};
+    uint8_t bytes[4];
+    Pack32BitUnsignedBig(bytes, value);
     Write(4, bytes);
 }
 
