@@ -1,6 +1,7 @@
 #include "framework/files/CFileType.h"
 
 #include "framework/files/CFileSpec.h"
+#include "framework/files/FourCharCode.h"
 
 #include <cctype>
 #include <cstring>
@@ -56,14 +57,7 @@ void CFileType::GetName(char* out) const
 
 unsigned long CFileType::MacGetFileType() const
 {
-    unsigned long code = 0;
-    bool ended = false;
-    for (int i = 0; i < 4; ++i)
-    {
-        ended = ended || fTypeCode[i] == 0;
-        code = (code << 8) | (ended ? 0u : static_cast<unsigned char>(fTypeCode[i]));
-    }
-    return code;
+    return PackFourCharCode(fTypeCode, 0);
 }
 
 unsigned short CFileType::CountExtensions() const

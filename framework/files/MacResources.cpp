@@ -1,5 +1,6 @@
 #include "framework/files/MacResources.h"
 
+#include "framework/files/FourCharCode.h"
 #include "framework/files/XBase.h"
 #include "platform/resources/CMemoryHandles.h"
 #include "platform/resources/CResourceManager.h"
@@ -16,14 +17,7 @@ unsigned long MacResourceTypeCode(const char* type)
 {
     // Codes shorter than four characters are padded with blanks, as the
     // resource tool writes them.
-    unsigned long code = 0;
-    bool ended = false;
-    for (int i = 0; i < 4; ++i)
-    {
-        ended = ended || type[i] == 0;
-        code = (code << 8) | (ended ? 0x20u : static_cast<unsigned char>(type[i]));
-    }
-    return code;
+    return PackFourCharCode(type, ' ');
 }
 
 char** MacNewHandle(long size)

@@ -9,6 +9,7 @@
 #include "framework/files/CFileType.h"
 #include "framework/files/COpenFile.h"
 #include "framework/files/CUserFileTypeList.h"
+#include "framework/files/FourCharCode.h"
 #include "framework/files/XBase.h"
 #include "framework/media/CMemoryMedia.h"
 #include "platform/files/CPosixFiles.h"
@@ -392,6 +393,11 @@ TEST(FileTypes, ExtensionsAndLists)
     CFileType::kJPEGFileType.GetExtension(ext, 2);
     EXPECT_STREQ(ext, "");
     EXPECT_EQ(CFileType::kBMPFileType.MacGetFileType(), 0x424D5020u);
+    // Short codes end at their terminator: nothing after it is read into the code.
+    const char shortCode[5] = {'B', 'M', 0, 'X', 'Y'};
+    EXPECT_EQ(PackFourCharCode(shortCode, 0), 0x424D0000u);
+    EXPECT_EQ(PackFourCharCode(shortCode, ' '), 0x424D2020u);
+    EXPECT_EQ(PackFourCharCode("", ' '), 0x20202020u);
 
     CUnknownFileType text("TEXT");
     EXPECT_TRUE(text.IsEqual("text"));
