@@ -78,6 +78,12 @@ void ForgetTransferSource()
     gFileDesc.mFileLen = 0;
 }
 
+// Milliseconds from start to now on the wrapping 32-bit clock: right across its wrap too.
+uint32_t ElapsedSince(NSWayfarer::TMilliSecond start)
+{
+    return static_cast<uint32_t>(CTimer::GetSystemMS()) - static_cast<uint32_t>(start);
+}
+
 bool IsReadingState(EUpdaterRunState state)
 {
     return state == kURSConnected || state == kURSRebooted || state == kURSSending ||
@@ -268,7 +274,7 @@ void CUSBHandler::USBDeviceAddedCallback(TUSBDevicePort port)
     }
 
     const NSWayfarer::TMilliSecond start = CTimer::GetSystemMS();
-    while (CTimer::GetSystemMS() - start < kSettleAfterOpenMS)
+    while (ElapsedSince(start) < static_cast<uint32_t>(kSettleAfterOpenMS))
         CApplication::IdleOtherApps();
     // The instrument may have left while it settled; its removal has been reported.
     if (!manager->IsPortOpen(port))
@@ -346,8 +352,11 @@ void CUSBHandler::SendOS(uint8_t* data, uint32_t size)
         SendDump(data, size);
         break;
     case kURSOS:
+    {
         SetUpdaterRunState(kURSReboot);
-        SetRebootDeadline(static_cast<TRebootDeadline>(CTimer::GetSystemMS() + kRebootTimeoutMS));
+        // Added on the wrapping clock: a deadline past its wrap lands on the far side.
+        const uint32_t now = static_cast<uint32_t>(CTimer::GetSystemMS());
+        SetRebootDeadline(static_cast<TRebootDeadline>(now + uint32_t{kRebootTimeoutMS}));
         try
         {
             SendReq(kUSBReqReboot);
@@ -359,6 +368,7 @@ void CUSBHandler::SendOS(uint8_t* data, uint32_t size)
         }
         SetStatus(kStatusRebootRequested);
         break;
+    }
     default:
         break;
     }

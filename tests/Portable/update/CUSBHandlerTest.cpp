@@ -327,3 +327,29 @@ TEST_F(HandlerFaults, AttachWhileWorkingShowsDone)
     EXPECT_FALSE(CUSBManager::gManager->IsPortOpen(0));
     EXPECT_EQ(GetUpdaterRunState(), kURSWorking);
 }
+
+TEST_F(HandlerFaults, MillisecondClockWrapDuringSettleAndRebootWait)
+{
+    // The millisecond clock is signed 32 bits and wraps after about 24.8 days of uptime.
+    // Put its wrap inside the settle after open, then inside the reboot deadline.
+    auto advanceTo = [](int32_t ms)
+    {
+        const uint32_t now = static_cast<uint32_t>(NSWayfarer::CTimer::GetSystemMS());
+        NSPlatform::CPlatformClock::Advance(int64_t(static_cast<uint32_t>(ms) - now) * 1000);
+    };
+    advanceTo(INT32_MAX - 400);
+    Attach(Mode("no-return"));
+    Start(MakeImage(5000));
+    ASSERT_EQ(GetUpdaterRunState(), kURSConnected);
+    ASSERT_TRUE(RunUntilState(kURSOS));
+
+    advanceTo(INT32_MAX - 5000);
+    fHandler->UpdatePressed();
+    ASSERT_EQ(GetUpdaterRunState(), kURSReboot);
+    const uint32_t requested = static_cast<uint32_t>(NSWayfarer::CTimer::GetSystemMS());
+    ASSERT_TRUE(RunUntil([] { return GetUpdaterRunState() != kURSReboot; }, 1000));
+    const uint32_t waited = static_cast<uint32_t>(NSWayfarer::CTimer::GetSystemMS()) - requested;
+    EXPECT_STREQ(fHandler->GetStatus(), "Reboot failed.");
+    EXPECT_GE(waited, 20000u);
+    EXPECT_LE(waited, 20100u);
+}
