@@ -6,9 +6,13 @@ namespace NSWayfarer
 {
 
 CClipping::CClipping(const char* kind, long size, const unsigned char* bytes)
-    : fSize(size > 0 ? size : 0), fData(CopyClippingBytes(bytes, size))
+    : fData(CopyClippingBytes(bytes, size))
 {
     CopyClippingKind(fKind, kind);
+    // Without bytes there is nothing to measure: a size with a null block would
+    // send readers past the end of nothing.
+    if (fData != nullptr)
+        fSize = size;
 }
 
 CClipping::CClipping(const CClipping& other)

@@ -33,6 +33,30 @@ TEST(Clippings, CopiesOwnTheirBytes)
     EXPECT_STREQ(kind, "ABCDEFG");
 }
 
+TEST(Clippings, NoBytesMeansSizeZero)
+{
+    // A size without bytes (or a negative size) must not promise data that is not there.
+    const CClipping missing("TEXT", 5, nullptr);
+    EXPECT_EQ(missing.GetData(), nullptr);
+    EXPECT_EQ(missing.GetSize(), 0);
+    const unsigned char bytes[] = {7};
+    const CClipping negative("TEXT", -4, bytes);
+    EXPECT_EQ(negative.GetData(), nullptr);
+    EXPECT_EQ(negative.GetSize(), 0);
+    const CClipping copy(missing);
+    EXPECT_EQ(copy.GetSize(), 0);
+    CClipping assigned("TEXT", 1, bytes);
+    assigned = missing;
+    EXPECT_EQ(assigned.GetData(), nullptr);
+    EXPECT_EQ(assigned.GetSize(), 0);
+    CDynamicClipping dynamic("TEXT", 5, nullptr);
+    long size = -1;
+    unsigned char* data = nullptr;
+    dynamic.Get("TEXT", &size, &data);
+    EXPECT_EQ(size, 0);
+    EXPECT_EQ(data, nullptr);
+}
+
 namespace
 {
 
