@@ -80,6 +80,16 @@ std::string CResourceFork::CodeToString(std::uint32_t code)
 TOSErr CResourceFork::Parse(const std::uint8_t* bytes, std::size_t size, CResourceFork* out,
                             std::string* why)
 {
+    // A refused file leaves nothing half-read behind.
+    const TOSErr result = ParseInto(bytes, size, out, why);
+    if (result != kNoErr)
+        *out = CResourceFork();
+    return result;
+}
+
+TOSErr CResourceFork::ParseInto(const std::uint8_t* bytes, std::size_t size, CResourceFork* out,
+                                std::string* why)
+{
     // All arithmetic on offsets is done in 64 bits, so no sum can wrap.
     using U = std::uint64_t;
     *out = CResourceFork();
@@ -110,6 +120,12 @@ TOSErr CResourceFork::Parse(const std::uint8_t* bytes, std::size_t size, CResour
     if (typeListOffset + 2 + 8 * typeCount > mapLength)
         return Fail(why, "type count " + std::to_string(typeCount) + " overflows the resource map");
 
+    // Every reference and every resource's bytes have a place of their own in
+    // a real file. Reference lists that overlap, or resources that share their
+    // bytes, would let a small file stand for billions of copies (hours of work
+    // and more memory than there is), so they count as damage.
+    U references = 0;
+    U dataUsed = 0;
     std::set<std::pair<std::uint32_t, std::int16_t>> seen;
     for (U t = 0; t < typeCount; ++t)
     {
@@ -120,6 +136,9 @@ TOSErr CResourceFork::Parse(const std::uint8_t* bytes, std::size_t size, CResour
         if (refListOffset + 12 * refCount > mapLength)
             return Fail(why, "reference list of '" + CodeToString(type) +
                                  "' runs past the end of the resource map");
+        references += refCount;
+        if (12 * references > mapLength)
+            return Fail(why, "reference lists overlap: more references than the map holds");
         for (U r = 0; r < refCount; ++r)
         {
             const std::uint8_t* ref = map + refListOffset + 12 * r;
@@ -149,6 +168,10 @@ TOSErr CResourceFork::Parse(const std::uint8_t* bytes, std::size_t size, CResour
             // a lookup finds, so later copies are dropped.
             if (!seen.insert({type, entry.mID}).second)
                 continue;
+            dataUsed += 4 + length;
+            if (dataUsed > dataLength)
+                return Fail(why, "'" + CodeToString(type) + "' " + std::to_string(entry.mID) +
+                                     " shares its bytes with another resource");
             entry.mData.assign(data + itemOffset + 4, data + itemOffset + 4 + length);
             out->fEntries.push_back(std::move(entry));
         }

@@ -49,6 +49,9 @@ public:
     static std::string CodeToString(std::uint32_t code);
 
 private:
+    static TOSErr ParseInto(const std::uint8_t* bytes, std::size_t size, CResourceFork* out,
+                            std::string* why);
+
     std::vector<SResourceEntry> fEntries;
     std::uint16_t fFileAttributes = 0;
 };

@@ -69,6 +69,76 @@ TEST(ResourceFork, WriteAndReadBackNamesAttributesAndOrder)
     EXPECT_EQ(CResourceFork::CodeToString(CResourceFork::PackCode("BMP")), "BMP ");
 }
 
+namespace
+{
+
+void Put(std::vector<uint8_t>& out, uint32_t value, int bytes)
+{
+    for (int shift = 8 * (bytes - 1); shift >= 0; shift -= 8)
+        out.push_back(uint8_t(value >> shift));
+}
+
+// A hand-made file: `types` type entries that all name the same reference
+// list of `refs` resources, each with a 1-byte item of its own, or all
+// pointing at one single item when `shareBytes`.
+std::vector<uint8_t> SharedFile(int types, int refs, bool shareBytes)
+{
+    std::vector<uint8_t> data;
+    for (int r = 0; r < (shareBytes ? 1 : refs); ++r)
+        data.insert(data.end(), {0, 0, 0, 1, 'x'});
+    std::vector<uint8_t> map(16, 0);
+    Put(map, 0, 4);
+    Put(map, 0, 2);
+    Put(map, 0, 2);
+    Put(map, 28, 2);                                       // type list offset
+    Put(map, uint32_t(28 + 2 + 8 * types + 12 * refs), 2); // name list offset
+    Put(map, uint32_t(types - 1), 2);
+    for (int t = 0; t < types; ++t)
+    {
+        Put(map, 0x41414141u + uint32_t(t), 4);
+        Put(map, uint32_t(refs - 1), 2);
+        Put(map, uint32_t(2 + 8 * types), 2); // every type: the same list
+    }
+    for (int r = 0; r < refs; ++r)
+    {
+        Put(map, uint32_t(r), 2);
+        Put(map, 0xFFFF, 2);
+        Put(map, 0, 1);
+        Put(map, shareBytes ? 0 : uint32_t(5 * r), 3);
+        Put(map, 0, 4);
+    }
+    std::vector<uint8_t> file;
+    Put(file, 16, 4);
+    Put(file, uint32_t(16 + data.size()), 4);
+    Put(file, uint32_t(data.size()), 4);
+    Put(file, uint32_t(map.size()), 4);
+    file.insert(file.end(), data.begin(), data.end());
+    file.insert(file.end(), map.begin(), map.end());
+    return file;
+}
+
+} // namespace
+
+TEST(ResourceFork, SharedListsAndBytesAreDamage)
+{
+    CResourceFork fork;
+    std::string why;
+    const std::vector<uint8_t> single = SharedFile(1, 1, false);
+    ASSERT_EQ(CResourceFork::Parse(single.data(), single.size(), &fork, &why), kNoErr) << why;
+    ASSERT_EQ(fork.GetEntries().size(), 1u);
+    EXPECT_EQ(fork.GetEntries()[0].mData, std::vector<uint8_t>{'x'});
+
+    // A few kilobytes that would otherwise unfold into 90000 resources.
+    const std::vector<uint8_t> lists = SharedFile(300, 300, false);
+    EXPECT_EQ(CResourceFork::Parse(lists.data(), lists.size(), &fork, &why), kMapReadErr);
+    EXPECT_NE(why.find("overlap"), std::string::npos) << why;
+    EXPECT_TRUE(fork.GetEntries().empty());
+
+    const std::vector<uint8_t> bytes = SharedFile(1, 2, true);
+    EXPECT_EQ(CResourceFork::Parse(bytes.data(), bytes.size(), &fork, &why), kMapReadErr);
+    EXPECT_NE(why.find("shares its bytes"), std::string::npos) << why;
+}
+
 TEST(ResourceFork, RefusesWhatDoesNotFit)
 {
     CResourceFork fork;
