@@ -438,6 +438,9 @@ TOSErr CPosixFiles::Write(std::int16_t ref, std::int32_t* count, const void* buf
 
 TOSErr CPosixFiles::GetPosition(std::int16_t ref, std::int32_t* pos)
 {
+    // Reference 0 is "not open", never standard input.
+    if (ref <= 0)
+        return kRefNumErr;
     const off_t at = lseek(ref, 0, SEEK_CUR);
     if (at < 0)
         return ResultFromErrno(errno);

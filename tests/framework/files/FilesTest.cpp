@@ -104,6 +104,10 @@ TEST_F(FilesTest, CreatingReplacesAndOpensWriteOnly)
     EXPECT_THROW(file.Read(1, &c), XRead);
     file.Close();
     file.Close(); // a second close does nothing
+    // Closed means reference 0, which must not reach standard input.
+    EXPECT_THROW(file.GetPos(), XPosition);
+    EXPECT_THROW(file.SetPos(0), XPosition);
+    EXPECT_THROW(file.GetSize(), XFile);
     EXPECT_EQ(COpenFile::GetFileSize(&spec), 3);
     file.CloseAndDelete(&spec);
     EXPECT_FALSE(spec.DoesFileExist());
