@@ -94,6 +94,9 @@ TEST(PosixFiles, ReadsReportEndOfFileAndBadReferences)
     EXPECT_EQ(CPosixFiles::Close(ref), kNoErr);
     count = 1;
     EXPECT_EQ(CPosixFiles::Read(0, &count, buffer), kRefNumErr);
+    int32_t position = -1;
+    EXPECT_EQ(CPosixFiles::GetPosition(0, &position), kRefNumErr); // 0 is "not open"
+    EXPECT_EQ(CPosixFiles::SetPosition(0, 0), kRefNumErr);
     EXPECT_EQ(CPosixFiles::Delete(spec), kNoErr);
     EXPECT_EQ(CPosixFiles::Delete(spec), kFileNotFoundErr);
 }
