@@ -6,6 +6,7 @@
 #include "framework/media/CMemoryMedia.h"
 
 #include <cerrno>
+#include <fcntl.h>
 #include <cstdlib>
 #include <cstring>
 #include <limits>
@@ -211,9 +212,73 @@ bool COSImageTool::ReadFile(const std::string& path, std::vector<uint8_t>& data,
     return ok;
 }
 
-bool COSImageTool::WriteFileAtomically(const std::string& path, const std::vector<uint8_t>& data,
-                                       std::string& error)
+namespace
 {
+
+// Writes all of data to fd; false with errno set on failure.
+bool WriteAll(int fd, const std::vector<uint8_t>& data)
+{
+    size_t done = 0;
+    while (done < data.size())
+    {
+        const ssize_t n = write(fd, data.data() + done, data.size() - done);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+        {
+            if (n == 0)
+                errno = ENOSPC;
+            return false;
+        }
+        done += static_cast<size_t>(n);
+    }
+    return true;
+}
+
+} // namespace
+
+bool COSImageTool::WriteFileAtomically(const std::string& outputPath,
+                                       const std::vector<uint8_t>& data, std::string& error)
+{
+    // A device, a pipe or /dev/stdout is written in place: renaming a new file over it would
+    // replace the device node or the link instead of writing to it.
+    struct stat target = {};
+    if (stat(outputPath.c_str(), &target) == 0 && !S_ISREG(target.st_mode))
+    {
+        if (S_ISDIR(target.st_mode))
+        {
+            error = "cannot write '" + outputPath + "': it is a folder";
+            return false;
+        }
+        const int fd = open(outputPath.c_str(), O_WRONLY | O_TRUNC | O_CLOEXEC);
+        if (fd < 0 || !WriteAll(fd, data))
+        {
+            error = "cannot write '" + outputPath + "': " + std::strerror(errno);
+            if (fd >= 0)
+                close(fd);
+            return false;
+        }
+        if (close(fd) != 0)
+        {
+            error = "cannot write '" + outputPath + "': " + std::strerror(errno);
+            return false;
+        }
+        return true;
+    }
+
+    // A symbolic link to an image keeps being a link: the file it points at is replaced.
+    std::string path = outputPath;
+    struct stat link = {};
+    if (lstat(outputPath.c_str(), &link) == 0 && S_ISLNK(link.st_mode))
+    {
+        char* resolved = realpath(outputPath.c_str(), nullptr);
+        if (resolved != nullptr)
+        {
+            path = resolved;
+            std::free(resolved);
+        }
+    }
+
     std::string temp = path + ".XXXXXX";
     std::vector<char> name(temp.begin(), temp.end());
     name.push_back('\0');
@@ -225,20 +290,12 @@ bool COSImageTool::WriteFileAtomically(const std::string& path, const std::vecto
     }
     temp = name.data();
 
-    size_t done = 0;
-    while (done < data.size())
+    if (!WriteAll(fd, data))
     {
-        const ssize_t n = write(fd, data.data() + done, data.size() - done);
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0)
-        {
-            error = "cannot write '" + path + "': " + std::strerror(n < 0 ? errno : ENOSPC);
-            close(fd);
-            unlink(temp.c_str());
-            return false;
-        }
-        done += static_cast<size_t>(n);
+        error = "cannot write '" + path + "': " + std::strerror(errno);
+        close(fd);
+        unlink(temp.c_str());
+        return false;
     }
     // mkstemp makes the file private; an image is an ordinary document.
     const mode_t mask = umask(0);

@@ -33,7 +33,8 @@ private:
     // Reads a whole file; on failure puts a message in error and returns false.
     static bool ReadFile(const std::string& path, std::vector<uint8_t>& data, std::string& error);
     // Writes through a temporary file in the same folder and renames it into place, so a failed
-    // build never leaves a half-written image under the final name.
+    // build never leaves a half-written image under the final name. A symbolic link keeps
+    // pointing at the replaced file; a device or a pipe is written in place.
     static bool WriteFileAtomically(const std::string& path, const std::vector<uint8_t>& data,
                                     std::string& error);
 

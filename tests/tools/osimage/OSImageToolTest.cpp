@@ -12,6 +12,7 @@
 #include <iterator>
 #include <spawn.h>
 #include <string>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 #include <vector>
@@ -320,6 +321,45 @@ TEST_F(OSImageTool, BuildRejectsBadArgumentsAndLeavesTheOutputAlone)
     EXPECT_FALSE(fs::exists(fDir / "x.img"));
     // Nothing but the files the test made is left behind (no temporary files).
     EXPECT_EQ(std::distance(fs::directory_iterator(fDir), fs::directory_iterator()), 4);
+}
+
+TEST_F(OSImageTool, BuildWritesThroughLinksAndIntoPipesWithoutReplacingThem)
+{
+    WriteBytes(fDir / "code.bin", Pattern(200, 4));
+    const std::string code = "CODE:0x100:" + Path("code.bin");
+    COSImageBuilder expected(120, 1);
+    expected.AddSection("CODE", 0x100, Pattern(200, 4));
+
+    // A link to an image stays a link; the image it names is replaced.
+    WriteBytes(fDir / "real.img", {'o', 'l', 'd'});
+    fs::create_symlink(fDir / "real.img", fDir / "link.img");
+    SRun run = Run({"build", "-o", Path("link.img"), "--version", "120", "--build", "1",
+                    "--section", code});
+    ASSERT_EQ(run.mExit, 0) << run.mErr;
+    EXPECT_TRUE(fs::is_symlink(fDir / "link.img"));
+    EXPECT_EQ(ReadBytes(fDir / "real.img"), expected.Build());
+
+    // A pipe receives the image and is still a pipe afterwards.
+    ASSERT_EQ(mkfifo(Path("pipe").c_str(), 0600), 0);
+    const int reader = open(Path("pipe").c_str(), O_RDONLY | O_NONBLOCK);
+    ASSERT_GE(reader, 0);
+    run = Run({"build", "-o", Path("pipe"), "--version", "120", "--build", "1", "--section",
+               code});
+    EXPECT_EQ(run.mExit, 0) << run.mErr;
+    std::vector<uint8_t> received(4096);
+    const ssize_t n = read(reader, received.data(), received.size());
+    close(reader);
+    received.resize(n > 0 ? static_cast<size_t>(n) : 0);
+    EXPECT_EQ(received, expected.Build());
+    EXPECT_EQ(fs::status(fDir / "pipe").type(), fs::file_type::fifo);
+
+    // A folder is refused, not replaced.
+    fs::create_directory(fDir / "folder");
+    run = Run({"build", "-o", Path("folder"), "--version", "120", "--build", "1", "--section",
+               code});
+    EXPECT_EQ(run.mExit, 2);
+    EXPECT_NE(run.mErr.find("folder"), std::string::npos) << run.mErr;
+    EXPECT_TRUE(fs::is_directory(fDir / "folder"));
 }
 
 TEST_F(OSImageTool, AllowNoCodeBuildsAnImageTheCheckRejects)
