@@ -275,7 +275,7 @@ uint32_t CUSBManager::RxData(TUSBDevicePort port, uint8_t* buffer, uint32_t size
 uint32_t CUSBManager::RxData(TUSBDevicePort port, uint8_t* buffer, uint32_t size,
                              uint32_t timeoutInMillis)
 {
-    NSWayfarer::TMilliSecond start = NSWayfarer::CTimer::GetSystemMS();
+    const uint32_t start = static_cast<uint32_t>(NSWayfarer::CTimer::GetSystemMS());
     for (;;)
     {
         uint32_t count = RxData(port, buffer, size);
@@ -283,13 +283,14 @@ uint32_t CUSBManager::RxData(TUSBDevicePort port, uint8_t* buffer, uint32_t size
             return count;
         if (!IsPortOpen(port))
             break;
-        int64_t elapsed = int64_t(NSWayfarer::CTimer::GetSystemMS()) - start;
-        if (elapsed >= int64_t(timeoutInMillis))
+        // Unsigned difference: stays right when the millisecond clock wraps.
+        const uint32_t elapsed =
+            static_cast<uint32_t>(NSWayfarer::CTimer::GetSystemMS()) - start;
+        if (elapsed >= timeoutInMillis)
             break;
         // Sleep until the next transfer completes instead of asking again.
         CMacUsbHandle* handle = fPortList[port].fHandle;
-        handle->intf->WaitForPipeData(handle->fBulkInPID,
-                                      static_cast<uint32_t>(int64_t(timeoutInMillis) - elapsed));
+        handle->intf->WaitForPipeData(handle->fBulkInPID, timeoutInMillis - elapsed);
     }
     throw XUSBError();
 }

@@ -202,6 +202,24 @@ TEST_F(USBManagerTest, TimedReadWaitsWithoutSpinningAndThrowsWhenNothingCame)
     EXPECT_EQ(fManager->RxData(0, buffer, sizeof buffer, 1000), 52u);
 }
 
+TEST_F(USBManagerTest, TimedReadEndsOnTimeAcrossTheWrapOfTheMillisecondClock)
+{
+    CPlatformClock::SetManual(true);
+    // Move the clock to 200 ms before its milliseconds wrap to negative numbers.
+    const uint32_t now = static_cast<uint32_t>(CPlatformClock::NowUS() / 1000);
+    CPlatformClock::Advance(int64_t(uint32_t(0x7FFFFFFFu - 200u - now)) * 1000);
+    fBus->Attach(At(0x01100000));
+    Start();
+    fManager->UpdateDeviceDriverList();
+    ASSERT_TRUE(fManager->IsPortOpen(0));
+    uint8_t buffer[64];
+    const int64_t before = CPlatformClock::NowUS();
+    EXPECT_THROW(fManager->RxData(0, buffer, sizeof buffer, 1000), XUSBError);
+    const int64_t waited = CPlatformClock::NowUS() - before;
+    EXPECT_GE(waited, 1000 * 1000LL);
+    EXPECT_LE(waited, 1100 * 1000LL);
+}
+
 TEST_F(USBManagerTest, TransfersToAVanishedDevice)
 {
     SVirtualInstrumentConfig config = At(0x01100000);
