@@ -7,7 +7,10 @@
 namespace NSWayfarer
 {
 
-CFileSpecList::CFileSpecList(const CFileSpecList& other) : CLinkedListTemplate<CFileSpec*>()
+// Recently used documents come and go often: nodes come from a pool.
+CFileSpecList::CFileSpecList() : CLinkedList<CFileSpec*>(kPoolSize) {}
+
+CFileSpecList::CFileSpecList(const CFileSpecList& other) : CLinkedList<CFileSpec*>(kPoolSize)
 {
     CopyFrom(other);
 }
@@ -34,7 +37,7 @@ void CFileSpecList::CopyFrom(const CFileSpecList& other)
         for (CFileSpec* spec : other)
         {
             auto copy = std::make_unique<CFileSpec>(*spec);
-            TailInsert(copy.get());
+            InsertAtTail(copy.get());
             copy.release();
         }
     }

@@ -1,19 +1,19 @@
 // An ordered list of owned file specifications (the recently used documents).
 #pragma once
 
-#include "framework/text/CLinkedListTemplate.h"
+#include "framework/text/CLinkedList.h"
 
 namespace NSWayfarer
 {
 
 class CFileSpec;
 
-class CFileSpecList : public CLinkedListTemplate<CFileSpec*>
+class CFileSpecList : public CLinkedList<CFileSpec*>
 {
 public:
     static constexpr int kPoolSize = 64;
 
-    CFileSpecList() = default;
+    CFileSpecList();
     CFileSpecList(const CFileSpecList& other);
     CFileSpecList& operator=(const CFileSpecList& other);
     ~CFileSpecList() override;

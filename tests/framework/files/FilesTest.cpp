@@ -429,9 +429,9 @@ TEST(FileSpecLists, CopiesAreIndependentAndInOrder)
 {
     CFileSpecList list;
     for (const char* name : {"/tmp/one", "/tmp/two", "/tmp/three"})
-        list.TailInsert(new CFileSpec(CFileSpec::FromPath(name)));
+        list.InsertAtTail(new CFileSpec(CFileSpec::FromPath(name)));
     CFileSpecList copy(list);
-    ASSERT_EQ(copy.CountItems(), 3u);
+    ASSERT_EQ(copy.CountObjects(), 3u);
     auto a = list.begin();
     for (CFileSpec* spec : copy)
     {
@@ -440,7 +440,7 @@ TEST(FileSpecLists, CopiesAreIndependentAndInOrder)
         ++a;
     }
     list.DeleteAll();
-    EXPECT_EQ(copy.CountItems(), 3u);
+    EXPECT_EQ(copy.CountObjects(), 3u);
     copy = copy;
-    EXPECT_EQ(copy.CountItems(), 3u);
+    EXPECT_EQ(copy.CountObjects(), 3u);
 }
