@@ -6,9 +6,9 @@
 #include "framework/media/CMemoryMedia.h"
 
 #include <cerrno>
-#include <fcntl.h>
 #include <cstdlib>
 #include <cstring>
+#include <fcntl.h>
 #include <limits>
 #include <new>
 #include <stdexcept>

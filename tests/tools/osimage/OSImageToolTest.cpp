@@ -333,8 +333,8 @@ TEST_F(OSImageTool, BuildWritesThroughLinksAndIntoPipesWithoutReplacingThem)
     // A link to an image stays a link; the image it names is replaced.
     WriteBytes(fDir / "real.img", {'o', 'l', 'd'});
     fs::create_symlink(fDir / "real.img", fDir / "link.img");
-    SRun run = Run({"build", "-o", Path("link.img"), "--version", "120", "--build", "1",
-                    "--section", code});
+    SRun run = Run(
+        {"build", "-o", Path("link.img"), "--version", "120", "--build", "1", "--section", code});
     ASSERT_EQ(run.mExit, 0) << run.mErr;
     EXPECT_TRUE(fs::is_symlink(fDir / "link.img"));
     EXPECT_EQ(ReadBytes(fDir / "real.img"), expected.Build());
@@ -343,8 +343,7 @@ TEST_F(OSImageTool, BuildWritesThroughLinksAndIntoPipesWithoutReplacingThem)
     ASSERT_EQ(mkfifo(Path("pipe").c_str(), 0600), 0);
     const int reader = open(Path("pipe").c_str(), O_RDONLY | O_NONBLOCK);
     ASSERT_GE(reader, 0);
-    run = Run({"build", "-o", Path("pipe"), "--version", "120", "--build", "1", "--section",
-               code});
+    run = Run({"build", "-o", Path("pipe"), "--version", "120", "--build", "1", "--section", code});
     EXPECT_EQ(run.mExit, 0) << run.mErr;
     std::vector<uint8_t> received(4096);
     const ssize_t n = read(reader, received.data(), received.size());
@@ -355,8 +354,8 @@ TEST_F(OSImageTool, BuildWritesThroughLinksAndIntoPipesWithoutReplacingThem)
 
     // A folder is refused, not replaced.
     fs::create_directory(fDir / "folder");
-    run = Run({"build", "-o", Path("folder"), "--version", "120", "--build", "1", "--section",
-               code});
+    run =
+        Run({"build", "-o", Path("folder"), "--version", "120", "--build", "1", "--section", code});
     EXPECT_EQ(run.mExit, 2);
     EXPECT_NE(run.mErr.find("folder"), std::string::npos) << run.mErr;
     EXPECT_TRUE(fs::is_directory(fDir / "folder"));
