@@ -284,8 +284,7 @@ uint32_t CUSBManager::RxData(TUSBDevicePort port, uint8_t* buffer, uint32_t size
         if (!IsPortOpen(port))
             break;
         // Unsigned difference: stays right when the millisecond clock wraps.
-        const uint32_t elapsed =
-            static_cast<uint32_t>(NSWayfarer::CTimer::GetSystemMS()) - start;
+        const uint32_t elapsed = static_cast<uint32_t>(NSWayfarer::CTimer::GetSystemMS()) - start;
         if (elapsed >= timeoutInMillis)
             break;
         // Sleep until the next transfer completes instead of asking again.

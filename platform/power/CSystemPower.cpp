@@ -63,6 +63,15 @@ struct CSystemPower::SImpl
             mSleepFD = Inhibit("sleep", "Closing the connection to the instrument", "delay");
     }
 
+    void ReleaseSleepDelay()
+    {
+        if (mSleepFD >= 0)
+        {
+            close(mSleepFD);
+            mSleepFD = -1;
+        }
+    }
+
     void Process()
     {
         while (mBus && sd_bus_process(mBus, nullptr) > 0)
@@ -76,15 +85,26 @@ struct CSystemPower::SImpl
         int sleeping = 0;
         if (sd_bus_message_read(message, "b", &sleeping) < 0)
             return 0;
-        if (sleeping)
+        // Nothing may unwind through sd-bus; the owner's failure ends its own
+        // reaction only.
+        try
         {
-            self->mCallback(kSystemWillSleep, 0);
+            if (sleeping)
+            {
+                self->mCallback(kSystemWillSleep, 0);
+            }
+            else
+            {
+                // Ready for the next sleep before the owner reacts to this wake.
+                self->TakeSleepDelay();
+                self->mCallback(kSystemHasPoweredOn, 0);
+            }
         }
-        else
+        catch (...)
         {
-            // Ready for the next sleep before the owner reacts to this wake.
-            self->TakeSleepDelay();
-            self->mCallback(kSystemHasPoweredOn, 0);
+            // The sleep comes all the same; holding it back would only delay it.
+            if (sleeping)
+                self->ReleaseSleepDelay();
         }
         return 0;
     }
@@ -124,11 +144,7 @@ std::unique_ptr<CSystemPower> CSystemPower::Register(TCallback callback)
 
 void CSystemPower::AllowPowerChange(intptr_t)
 {
-    if (fImpl->mSleepFD >= 0)
-    {
-        close(fImpl->mSleepFD);
-        fImpl->mSleepFD = -1;
-    }
+    fImpl->ReleaseSleepDelay();
 }
 
 void CSystemPower::CancelPowerChange(intptr_t)

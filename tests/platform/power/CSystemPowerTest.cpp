@@ -8,6 +8,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <spawn.h>
+#include <stdexcept>
 #include <string>
 #include <sys/wait.h>
 #include <systemd/sd-bus.h>
@@ -228,5 +229,33 @@ TEST(SystemPowerTest, InhibitorsAndSleepWakeThroughLogind)
     // Going away lets go of everything.
     power.reset();
     EXPECT_TRUE(Eventually([&] { return bus.Inhibitors().empty(); }));
+    CMainEventQueue::Main().Clear();
+}
+
+TEST(SystemPowerTest, AFailingOwnerNeitherEscapesTheBusNorHoldsTheSleepBack)
+{
+    CMainEventQueue::Main().Clear();
+    CPrivateBus bus;
+    ASSERT_TRUE(bus.Start());
+    ASSERT_TRUE(bus.StartLogind());
+
+    int calls = 0;
+    auto power = CSystemPower::Register(
+        [&](uint32_t, intptr_t)
+        {
+            ++calls;
+            throw std::runtime_error("owner failed");
+        });
+    ASSERT_NE(power, nullptr);
+    ASSERT_TRUE(bus.EmitPrepareForSleep(true));
+    ASSERT_TRUE(Eventually([&] { return calls == 1; }));
+    EXPECT_FALSE(power->HoldsSleepDelay());
+    EXPECT_TRUE(Eventually([&] { return !Contains(bus.Inhibitors(), "sleep:delay"); }));
+
+    // The connection still works: the wake is heard and the delay taken again.
+    ASSERT_TRUE(bus.EmitPrepareForSleep(false));
+    ASSERT_TRUE(Eventually([&] { return calls == 2; }));
+    EXPECT_TRUE(power->HoldsSleepDelay());
+    power.reset();
     CMainEventQueue::Main().Clear();
 }
