@@ -577,9 +577,18 @@ std::vector<std::uint8_t> CResourceSource::Version()
         if (field == "number" && tokens.size() == 2 && tokens[1].mKind == SToken::kWord)
         {
             unsigned a = 0, b = 0, c = 0;
-            char extra = 0;
-            const int n = std::sscanf(tokens[1].mText.c_str(), "%u.%u.%u%c", &a, &b, &c, &extra);
-            if (n < 2 || n > 3 || a > 99 || b > 15 || c > 15)
+            int used = -1;
+            const std::string& text = tokens[1].mText;
+            // Two or three parts and nothing after them ("1.2x" is a mistake,
+            // not version 1.2).
+            int n = std::sscanf(text.c_str(), "%u.%u.%u%n", &a, &b, &c, &used);
+            if (n != 3 || used != int(text.size()))
+            {
+                used = -1;
+                n = std::sscanf(text.c_str(), "%u.%u%n", &a, &b, &used);
+                c = 0;
+            }
+            if (n < 2 || used != int(text.size()) || a > 99 || b > 15 || c > 15)
                 Fail("expected number MAJOR.MINOR[.FIX] (major 0-99, minor and fix 0-15)");
             major = a;
             minor = b;

@@ -144,6 +144,9 @@ TEST(ResourceSource, VersionRecord)
     EXPECT_EQ(Get(source, "vers", 1).mData,
               (Bytes{0x12, 0x34, 0x60, 7,   0,   0,   11,  '1', '.', '2',
                      ' ',  'b',  'u',  'i', 'l', 'd', ' ', '5', 1,   'L'}));
+    CResourceSource twoParts;
+    twoParts.Compile("resource vers 1 version\n number 1.2\nend\n", "v.rdesc", ".");
+    EXPECT_EQ(Get(twoParts, "vers", 1).mData[1], 0x20);
 }
 
 TEST(ResourceSource, MistakesNameTheirLine)
@@ -173,6 +176,12 @@ TEST(ResourceSource, MistakesNameTheirLine)
               std::string::npos);
     EXPECT_NE(CompileError("resource vers 1 version\n number 1.16\nend\n").find("expected number"),
               std::string::npos);
+    for (const char* number : {"1.2x", "1.2.", "1.2.3.4", "1"})
+        EXPECT_NE(
+            CompileError(std::string("resource vers 1 version\n number ") + number + "\nend\n")
+                .find("expected number"),
+            std::string::npos)
+            << number;
     EXPECT_NE(CompileError("resource TQOS 1 text <<END\nno end").find("not closed by \"END\""),
               std::string::npos);
     EXPECT_NE(CompileError("resource TQOS 1 text \"open").find("unterminated string"),
