@@ -80,7 +80,7 @@ CFileSpec::CFileSpec(const unsigned char* packed, long size)
     if (size < 8 || Unpack32BitUnsignedBig(packed) != kPackedMagic)
         throw XBadFormat();
     const uint32_t length = Unpack32BitUnsignedBig(packed + 4);
-    if (length > uint32_t(size - 8))
+    if (length > kMaxAliasLength || length > uint32_t(size - 8))
         throw XBadFormat();
     ReadPacked(packed + 8, length, false);
 }

@@ -26,6 +26,7 @@
 #include <sys/ioctl.h>
 #include <sys/xattr.h>
 #include <unistd.h>
+#include <vector>
 
 using namespace NSWayfarer;
 namespace fs = std::filesystem;
@@ -295,6 +296,13 @@ TEST_F(FilesTest, PackedSpecificationsSurviveAndReportMissingFiles)
     EXPECT_THROW(CFileSpec(lying, sizeof(lying)), XBadFormat);
     CMemoryMedia lyingMedia(sizeof(lying), lying);
     EXPECT_THROW(CFileSpec spec2(&lyingMedia), XBadFormat);
+    // Longer than any path: damage, from a buffer as from a stream.
+    std::vector<unsigned char> huge(8 + 5000, 'a');
+    std::memcpy(huge.data(), "\xF1\x1E\x54\xEC\x00\x00\x13\x88", 8);
+    huge[8] = '/';
+    EXPECT_THROW(CFileSpec(huge.data(), long(huge.size())), XBadFormat);
+    CMemoryMedia hugeMedia(TMediaPos(huge.size()), huge.data());
+    EXPECT_THROW(CFileSpec spec3(&hugeMedia), XBadFormat);
     unsigned char relative[12] = {0xF1, 0x1E, 0x54, 0xEC, 0, 0, 0, 4, 'a', '/', 'b', 'c'};
     EXPECT_THROW(CFileSpec(relative, sizeof(relative)), XFileNotFound);
 }
