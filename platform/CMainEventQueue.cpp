@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstdint>
+#include <iterator>
 #include <poll.h>
 #include <stdexcept>
 #include <sys/eventfd.h>
@@ -85,8 +86,25 @@ int CMainEventQueue::RunPosted()
     }
     // Work posted while this batch runs waits for the next pass, so a handler
     // that posts again cannot starve the caller.
-    for (auto& work : batch)
-        work();
+    size_t next = 0;
+    try
+    {
+        while (next < batch.size())
+            batch[next++]();
+    }
+    catch (...)
+    {
+        // The failure ends this piece of work only: what the batch still held goes
+        // back to the front of the queue, ahead of anything posted meanwhile.
+        {
+            std::lock_guard<std::mutex> guard(fLock);
+            fPosted.insert(fPosted.begin(), std::make_move_iterator(batch.begin() + next),
+                           std::make_move_iterator(batch.end()));
+        }
+        if (next < batch.size())
+            WakeFromSignal();
+        throw;
+    }
     return static_cast<int>(batch.size());
 }
 

@@ -41,7 +41,8 @@ public:
 
     // Waits at most timeoutMs (0: do not wait, negative: no limit) for posted
     // work or a ready watch, runs everything ready on the calling thread and
-    // returns how many ran; 0 means nothing came.
+    // returns how many ran; 0 means nothing came. When posted work throws, the
+    // exception comes out of here and the work posted after it stays queued.
     int WaitAndDispatch(int timeoutMs);
 
     // Drops all posted work and watches (tests start from a clean queue).

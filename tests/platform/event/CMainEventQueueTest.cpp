@@ -4,8 +4,10 @@
 
 #include <atomic>
 #include <chrono>
+#include <stdexcept>
 #include <thread>
 #include <unistd.h>
+#include <vector>
 
 using NSPlatform::CMainEventQueue;
 using Clock = std::chrono::steady_clock;
@@ -114,4 +116,22 @@ TEST(CMainEventQueue, ManyPostersLoseNothing)
     for (auto& t : posters)
         t.join();
     EXPECT_EQ(ran, kThreads * kEach);
+}
+
+TEST(CMainEventQueue, FailingWorkKeepsTheWorkPostedAfterIt)
+{
+    CMainEventQueue queue;
+    std::vector<int> order;
+    queue.Post([&] { order.push_back(1); });
+    queue.Post([] { throw std::runtime_error("work failed"); });
+    queue.Post([&] { order.push_back(2); });
+    queue.Post([&] { order.push_back(3); });
+    EXPECT_THROW(queue.WaitAndDispatch(0), std::runtime_error);
+    EXPECT_EQ(order, (std::vector<int>{1}));
+    queue.Post([&] { order.push_back(4); });
+    // The rest comes first and without waiting.
+    const auto start = Clock::now();
+    EXPECT_EQ(queue.WaitAndDispatch(1000), 3);
+    EXPECT_LT(ElapsedMs(start), 500);
+    EXPECT_EQ(order, (std::vector<int>{1, 2, 3, 4}));
 }
