@@ -13,6 +13,7 @@
 
 #include <algorithm>
 #include <new>
+#include <type_traits>
 
 namespace NSWayfarer
 {
@@ -21,9 +22,41 @@ namespace
 {
 
 // Ticks are 1/60 s; the loop's sleep is given in ticks like everything else of its time.
+// A negative idle rate must not turn into poll's "wait for ever".
 int TicksToWaitMS(long ticks)
 {
-    return static_cast<int>(ticks * 1000 / 60);
+    return ticks > 0 ? static_cast<int>(ticks * 1000 / 60) : 0;
+}
+
+// Milliseconds from `since` to `now`. GetSystemMS counts from system start-up and
+// wraps every 49.7 days (its sign flips half-way): only the unsigned difference
+// stays right across both.
+int64_t ElapsedMS(int32_t since, int32_t now = CTimer::GetSystemMS())
+{
+    return static_cast<uint32_t>(now) - static_cast<uint32_t>(since);
+}
+
+// Calls f for every registered window layer. A phase may unregister (and delete) a
+// layer, so the walk goes over a snapshot and skips what has left meanwhile. f may
+// return false to stop the walk; the result tells whether it ran to the end.
+template <typename F>
+bool ForEachWindowSystem(const std::vector<CApplicationWindowSystem*>& live, F&& f)
+{
+    for (CApplicationWindowSystem* system : std::vector(live))
+    {
+        if (std::find(live.begin(), live.end(), system) == live.end())
+            continue;
+        if constexpr (std::is_same_v<decltype(f(system)), bool>)
+        {
+            if (!f(system))
+                return false;
+        }
+        else
+        {
+            f(system);
+        }
+    }
+    return true;
 }
 
 bool WaitOnMainQueue(int maxMS)
@@ -125,6 +158,9 @@ void CApplication::Run()
     std::vector<CExitTask*> tasks = fExitTaskList;
     for (auto it = tasks.rbegin(); it != tasks.rend(); ++it)
     {
+        // A task may unregister (and delete) another one while it cleans up.
+        if (std::find(fExitTaskList.begin(), fExitTaskList.end(), *it) == fExitTaskList.end())
+            continue;
         try
         {
             (*it)->DoCleanup();
@@ -156,8 +192,7 @@ int CApplication::GetSleepMS() const
     const int allowance = TicksToWaitMS(GetSleepTicks());
     // Never sleep past the moment the next idle pass is due: waking a little late
     // for every pass would stretch everything paced by the idle rate.
-    const int64_t untilIdle = static_cast<int64_t>(fPreviousIdleMS) + fIdleRate + 1 -
-                              static_cast<int64_t>(CTimer::GetSystemMS());
+    const int64_t untilIdle = static_cast<int64_t>(fIdleRate) + 1 - ElapsedMS(fPreviousIdleMS);
     return static_cast<int>(std::clamp<int64_t>(untilIdle, 0, allowance));
 }
 
@@ -168,25 +203,19 @@ void CApplication::DriveCompleteEventLoop()
         bool handled = WaitForEvents(GetSleepMS());
         if (!handled)
         {
-            for (CApplicationWindowSystem* system : std::vector(WindowSystems()))
-                handled = system->HandleNullEvent() || handled;
+            ForEachWindowSystem(WindowSystems(), [&](CApplicationWindowSystem* system)
+                                { handled = system->HandleNullEvent() || handled; });
         }
-        if (handled && CTimer::GetSystemMS() <= fPreviousIdleMS + fIdleRate)
+        if (handled && ElapsedMS(fPreviousIdleMS) <= fIdleRate)
             return;
 
         if (fRunState == kRequestingQuit)
         {
             fRunState = kRunningEventLoop;
             fClosing = true;
-            bool allClosed = true;
-            for (CApplicationWindowSystem* system : std::vector(WindowSystems()))
-            {
-                if (!system->TryClosingAllWindows())
-                {
-                    allClosed = false;
-                    break;
-                }
-            }
+            const bool allClosed =
+                ForEachWindowSystem(WindowSystems(), [](CApplicationWindowSystem* system)
+                                    { return system->TryClosingAllWindows(); });
             if (allClosed)
                 fRunState = kQuitting;
             else
@@ -231,8 +260,8 @@ void CApplication::IdleOtherApps()
 
 void CApplication::DriveIdle()
 {
-    const int32_t now = static_cast<int32_t>(CTimer::GetSystemMS());
-    if (!IsIdleBoosted() && fPreviousIdleMS + fIdleRate >= now)
+    const int32_t now = CTimer::GetSystemMS();
+    if (!IsIdleBoosted() && ElapsedMS(fPreviousIdleMS, now) <= fIdleRate)
         return;
     fPreviousIdleMS = now;
     Idle();
@@ -261,19 +290,17 @@ void CApplication::Idle()
     }
     if (fMacWarnUserAboutLowMemFlag)
     {
-        for (CApplicationWindowSystem* system : std::vector(WindowSystems()))
-            system->WarnLowMemory();
+        ForEachWindowSystem(WindowSystems(),
+                            [](CApplicationWindowSystem* system) { system->WarnLowMemory(); });
         fMacWarnUserAboutLowMemFlag = false;
     }
-    for (CApplicationWindowSystem* system : std::vector(WindowSystems()))
-    {
-        if (fActiveFlag)
-            system->AdjustMouse();
-    }
-    for (CApplicationWindowSystem* system : std::vector(WindowSystems()))
-        system->IdleAll();
-    for (CApplicationWindowSystem* system : std::vector(WindowSystems()))
-        system->CloseAllMarkedForClosing();
+    if (fActiveFlag)
+        ForEachWindowSystem(WindowSystems(),
+                            [](CApplicationWindowSystem* system) { system->AdjustMouse(); });
+    ForEachWindowSystem(WindowSystems(),
+                        [](CApplicationWindowSystem* system) { system->IdleAll(); });
+    ForEachWindowSystem(WindowSystems(), [](CApplicationWindowSystem* system)
+                        { system->CloseAllMarkedForClosing(); });
 }
 
 long CApplication::DoGrowZone(long)
@@ -297,17 +324,17 @@ void CApplication::Resume()
 
 void CApplication::ForceSetup()
 {
-    for (CApplicationWindowSystem* system : std::vector(WindowSystems()))
-        system->HandleChangeRequests();
+    ForEachWindowSystem(WindowSystems(),
+                        [](CApplicationWindowSystem* system) { system->HandleChangeRequests(); });
     ForceInvalidate();
 }
 
 void CApplication::ForceInvalidate()
 {
-    for (CApplicationWindowSystem* system : std::vector(WindowSystems()))
-        system->SetupState();
-    for (CApplicationWindowSystem* system : std::vector(WindowSystems()))
-        system->UpdateGraphics();
+    ForEachWindowSystem(WindowSystems(),
+                        [](CApplicationWindowSystem* system) { system->SetupState(); });
+    ForEachWindowSystem(WindowSystems(),
+                        [](CApplicationWindowSystem* system) { system->UpdateGraphics(); });
 }
 
 void CApplication::RegisterExitTask(CExitTask* task)

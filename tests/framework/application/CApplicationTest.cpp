@@ -12,8 +12,13 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <climits>
+#include <functional>
+#include <future>
 #include <stdexcept>
 #include <string>
+#include <thread>
 #include <vector>
 
 using namespace NSWayfarer;
@@ -55,7 +60,12 @@ class CTestWindows : public CApplicationWindowSystem
 {
 public:
     CTestWindows(std::vector<std::string>& log, const char* name) : fLog(log), fName(name) {}
-    void HandleChangeRequests() override { fLog.push_back(fName + ".HandleChangeRequests"); }
+    void HandleChangeRequests() override
+    {
+        fLog.push_back(fName + ".HandleChangeRequests");
+        if (fOnChangeRequests)
+            fOnChangeRequests();
+    }
     void SetupState() override { fLog.push_back(fName + ".SetupState"); }
     void UpdateGraphics() override { fLog.push_back(fName + ".UpdateGraphics"); }
     bool TryClosingAllWindows() override
@@ -69,15 +79,22 @@ public:
     std::string fName;
     bool fAgreeToClose = true;
     int fIdles = 0;
+    std::function<void()> fOnChangeRequests;
 };
 
 class CTestExitTask : public CExitTask
 {
 public:
     CTestExitTask(std::vector<std::string>& log, const char* name) : fLog(log), fName(name) {}
-    void DoCleanup() override { fLog.push_back(fName); }
+    void DoCleanup() override
+    {
+        fLog.push_back(fName);
+        if (fThen)
+            fThen();
+    }
     std::vector<std::string>& fLog;
     std::string fName;
+    std::function<void()> fThen;
 };
 
 class ApplicationLoop : public ::testing::Test
@@ -104,6 +121,13 @@ protected:
             NSPlatform::CResourceManager::CloseResFile(fResourceRef);
         NSPlatform::CMainEventQueue::Main().Clear();
         NSPlatform::CPlatformClock::SetManual(false);
+    }
+    // Moves the manual clock forward until GetSystemMS reads `target`.
+    static void MoveClockToMS(TMilliSecond target)
+    {
+        const uint32_t ahead = uint32_t(target) - uint32_t(CTimer::GetSystemMS());
+        NSPlatform::CPlatformClock::Advance(int64_t(ahead) * 1000);
+        ASSERT_EQ(CTimer::GetSystemMS(), target);
     }
     void Register(CTestWindows* w)
     {
@@ -204,9 +228,72 @@ TEST_F(ApplicationLoop, IdleNowMakesThePassDueAndWakesTheWait)
     Enter();
     fApp->DriveCompleteEventLoop();
     const size_t before = fApp->fIdleTimes.size();
+    const TMilliSecond asked = CTimer::GetSystemMS();
     fApp->IdleNow();
     fApp->DriveCompleteEventLoop();
-    EXPECT_EQ(fApp->fIdleTimes.size(), before + 1);
+    ASSERT_EQ(fApp->fIdleTimes.size(), before + 1);
+    // At once, not after the rest of the idle rate.
+    EXPECT_EQ(fApp->fIdleTimes.back(), asked);
+}
+
+TEST_F(ApplicationLoop, IdleKeepsItsPaceWhereTheMillisecondClockTurnsNegativeOrWraps)
+{
+    auto expectPaced = [this](const char* where)
+    {
+        SCOPED_TRACE(where);
+        fApp->fIdleTimes.clear();
+        for (int i = 0; i < 40; ++i)
+            fApp->DriveCompleteEventLoop();
+        ASSERT_GE(fApp->fIdleTimes.size(), 10u);
+        for (size_t i = 1; i < fApp->fIdleTimes.size(); ++i)
+        {
+            const uint32_t gap = uint32_t(fApp->fIdleTimes[i]) - uint32_t(fApp->fIdleTimes[i - 1]);
+            EXPECT_GT(gap, 50u);
+            EXPECT_LE(gap, 52u);
+        }
+    };
+    // Between 24.8 and 49.7 days after system start the clock reads negative.
+    MoveClockToMS(-1'000'000'000);
+    Enter();
+    expectPaced("negative");
+
+    const TMilliSecond asked = CTimer::GetSystemMS();
+    fApp->IdleNow();
+    fApp->DriveCompleteEventLoop();
+    ASSERT_FALSE(fApp->fIdleTimes.empty());
+    EXPECT_EQ(fApp->fIdleTimes.back(), asked);
+
+    MoveClockToMS(INT32_MAX - 500);
+    fApp->IdleNow();
+    expectPaced("sign flip");
+    EXPECT_LT(CTimer::GetSystemMS(), 0);
+
+    MoveClockToMS(-500);
+    fApp->IdleNow();
+    expectPaced("through zero");
+}
+
+TEST_F(ApplicationLoop, NegativeIdleRateNeverWaitsForEver)
+{
+    // The real clock: on it a negative wait would block until an event came.
+    NSPlatform::CPlatformClock::SetManual(false);
+    fApp->Initialize();
+    fApp->SetIdleRate(-100);
+    // Should a wait block after all, this ends it, late enough to fail the check below.
+    std::promise<void> returned;
+    std::thread rescue(
+        [done = returned.get_future()]
+        {
+            while (done.wait_for(std::chrono::seconds(2)) == std::future_status::timeout)
+                NSPlatform::CMainEventQueue::Main().Post([] {});
+        });
+    const auto start = std::chrono::steady_clock::now();
+    fApp->DriveEventLoop();
+    fApp->DriveCompleteEventLoop();
+    const auto took = std::chrono::steady_clock::now() - start;
+    returned.set_value();
+    rescue.join();
+    EXPECT_LT(took, std::chrono::seconds(1));
 }
 
 TEST_F(ApplicationLoop, QuitSequenceAsksEveryWindowSystem)
@@ -246,6 +333,19 @@ TEST_F(ApplicationLoop, ForceSetupRunsThePhasesInOrder)
     CApplication::UnregisterWindowSystem(&a);
     CApplication::ForceInvalidate();
     EXPECT_EQ(log, (std::vector<std::string>{"b.SetupState", "b.UpdateGraphics"}));
+
+    // A layer that goes away during a phase is not called any more.
+    log.clear();
+    auto* doomed = new CTestWindows(log, "doomed");
+    CApplication::RegisterWindowSystem(doomed);
+    b.fOnChangeRequests = [doomed]
+    {
+        CApplication::UnregisterWindowSystem(doomed);
+        delete doomed;
+    };
+    CApplication::ForceSetup();
+    EXPECT_EQ(log, (std::vector<std::string>{"b.HandleChangeRequests", "b.SetupState",
+                                             "b.UpdateGraphics"}));
 }
 
 TEST_F(ApplicationLoop, FailingIdleEndsOnlyThatTurn)
@@ -276,11 +376,22 @@ TEST_F(ApplicationLoop, RunGoesThroughTheWholeLife)
     fApp->RegisterExitTask(&second);
     fApp->UnregisterExitTask(&dropped);
     fApp->UnregisterExitTask(&dropped);
+    // The last task to run is taken away (and deleted) by the one before it.
+    auto* gone = new CTestExitTask(fApp->fLog, "gone");
+    fApp->RegisterExitTask(gone);
+    CTestExitTask last(fApp->fLog, "last");
+    last.fThen = [this, gone]
+    {
+        fApp->UnregisterExitTask(gone);
+        delete gone;
+    };
+    fApp->RegisterExitTask(&last);
     fApp->fQuitAfterIdles = 3;
     fApp->Run();
     EXPECT_EQ(fApp->GetRunState(), CApplication::kQuitting);
     EXPECT_EQ(fApp->fIdleTimes.size(), 3u);
-    EXPECT_EQ(fApp->fLog, (std::vector<std::string>{"Initialize", "CleanUp", "second", "first"}));
+    EXPECT_EQ(fApp->fLog,
+              (std::vector<std::string>{"Initialize", "CleanUp", "last", "second", "first"}));
 }
 
 TEST_F(ApplicationLoop, IdleOtherAppsHandlesEventsButNoIdle)
