@@ -39,7 +39,7 @@ bool IsWaitingForUpdate(EUpdaterRunState state)
 CConsoleView::CConsoleView(CUSBHandler* handler, const SConsoleOptions& options, std::FILE* out,
                            int inFD, bool outIsTerminal, bool inIsTerminal)
     : fHandler(handler), fOptions(options), fOut(out), fInFD(inFD), fOutIsTerminal(outIsTerminal),
-      fInIsTerminal(inIsTerminal), fStartMS(CTimer::GetSystemMS())
+      fInIsTerminal(inIsTerminal), fStartUS(CTimer::GetSystemUS())
 {
 }
 
@@ -337,8 +337,11 @@ void CConsoleView::IdleAll()
     fInterruptsPending = 0;
     if (fEnded)
         return;
-    if (fOptions.mWaitSeconds >= 0 && !fInstrumentFound &&
-        CTimer::GetSystemMS() - fStartMS >= fOptions.mWaitSeconds * 1000)
+    if (fOptions.mWaitSeconds < 0 || fInstrumentFound)
+        return;
+    // In 64-bit microseconds: long waits do not fit the wrapping 32-bit millisecond clock.
+    const uint64_t waited = CTimer::GetSystemUS() - fStartUS;
+    if (waited >= uint64_t(fOptions.mWaitSeconds) * 1000000)
     {
         std::string message = "No ";
         message += fHandler->GetProduct();

@@ -90,7 +90,7 @@ private:
     bool fInputClosed = false;
 
     int fInterruptsPending = 0;
-    int32_t fStartMS = 0;
+    uint64_t fStartUS = 0;
     bool fEnded = false;
     int fExitCode = kExitInterrupted;
     bool fRegistered = false;
