@@ -222,17 +222,11 @@ void CUSBManager::ClosePort(TUSBDevicePort port)
 {
     if (!IsValidPort(port) || !fPortList[port].fHandle)
         return;
-    CMacUsbHandle* handle = fPortList[port].fHandle;
-    try
-    {
-        handle->Close();
-    }
-    catch (...)
-    {
-        delete DetachHandle(port);
-        throw;
-    }
-    delete DetachHandle(port);
+    // Off the table before it closes: a worker re-arming the interrupt read in
+    // between would find the interface closed and report a failure for a port
+    // that was closed on purpose. The handle goes when Close throws too.
+    std::unique_ptr<CMacUsbHandle> handle(DetachHandle(port));
+    handle->Close();
 }
 
 bool CUSBManager::IsPortOpen(TUSBDevicePort port) const
