@@ -339,7 +339,8 @@ TOSErr CPosixFiles::GetCurrentDirectorySpec(SNativeFileSpec* spec)
 TOSErr CPosixFiles::OpenDataFork(const SNativeFileSpec& spec, bool forWriting, std::int16_t* ref)
 {
     *ref = 0;
-    int fd = open(spec.Path().c_str(), (forWriting ? O_WRONLY : O_RDONLY) | O_CLOEXEC);
+    // Without O_NONBLOCK, opening a named pipe waits for its other end forever.
+    int fd = open(spec.Path().c_str(), (forWriting ? O_WRONLY : O_RDONLY) | O_CLOEXEC | O_NONBLOCK);
     if (fd < 0)
         return ResultFromErrno(errno);
     struct stat info;
@@ -347,6 +348,18 @@ TOSErr CPosixFiles::OpenDataFork(const SNativeFileSpec& spec, bool forWriting, s
     {
         close(fd);
         return kFileNotFoundErr; // a folder has no data to open
+    }
+    if (S_ISFIFO(info.st_mode) || S_ISSOCK(info.st_mode))
+    {
+        close(fd);
+        return kIOErr; // a stream without an end is no file's data
+    }
+    const int flags = fcntl(fd, F_GETFL);
+    if (flags < 0 || fcntl(fd, F_SETFL, flags & ~O_NONBLOCK) != 0)
+    {
+        const TOSErr result = ResultFromErrno(errno);
+        close(fd);
+        return result;
     }
     if (fd == 0)
     {

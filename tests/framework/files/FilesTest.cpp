@@ -24,6 +24,7 @@
 #include <linux/fs.h>
 #include <memory>
 #include <sys/ioctl.h>
+#include <sys/stat.h>
 #include <sys/xattr.h>
 #include <unistd.h>
 #include <vector>
@@ -128,6 +129,12 @@ TEST_F(FilesTest, OpenAndDeleteFailuresMapToTheirTypes)
     const CFileSpec folder = Spec("folder");
     EXPECT_FALSE(folder.DoesFileExist());
     EXPECT_THROW(COpenFile file(&folder), XFile);
+
+    // A named pipe has no end: refused at once instead of waiting for a writer.
+    ASSERT_EQ(mkfifo((fDir + "/pipe").c_str(), 0600), 0);
+    const CFileSpec pipe = Spec("pipe");
+    EXPECT_FALSE(pipe.DoesFileExist());
+    EXPECT_THROW(COpenFile file(&pipe), XOpenFailed);
 
     // A file inside a folder that is not a folder cannot be created.
     WriteRaw("plain", "x");
