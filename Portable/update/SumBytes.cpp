@@ -1,12 +1,13 @@
 #include "Portable/update/SumBytes.h"
 
-#if defined(__SSE2__)
+// The vector path reads its 64-bit lanes with an instruction only 64-bit x86 has.
+#if defined(__SSE2__) && defined(__x86_64__)
 #include <emmintrin.h>
 #endif
 
 uint32_t SumBytes(const uint8_t* data, size_t len, uint32_t sum)
 {
-#if defined(__SSE2__)
+#if defined(__SSE2__) && defined(__x86_64__)
     // Sums of absolute differences against zero add 16 bytes into two 64-bit lanes at once; four
     // accumulators keep the additions independent. A 64-bit lane cannot overflow, and its low 32
     // bits are the wrapping 32-bit sum.
