@@ -2,6 +2,7 @@
 // codes, the printed status lines, questions, Ctrl-C and the failure modes.
 #include "ConsoleProcess.h"
 
+#include "Portable/update/COSImageBuilder.h"
 #include "framework/application/ResourceImageForTests.h"
 
 #include <gtest/gtest.h>
@@ -195,4 +196,21 @@ TEST(ConsoleUpdate, ReaderThatGoesAwayDoesNotStopTheUpdate)
     ASSERT_NE(std::fgets(status, sizeof status, pipe), nullptr);
     pclose(pipe);
     EXPECT_STREQ(status, "0\n");
+}
+
+TEST(ConsoleUpdate, ImageThatCannotBeSentFails)
+{
+    COSImageBuilder builder(120, 7);
+    builder.AddSection("CODE", 0x10000, std::vector<uint8_t>(5000, 0x5A));
+    std::vector<uint8_t> image = builder.Build();
+    image[700] ^= 0x55; // the header checksum no longer matches
+    const std::string path = ::testing::TempDir() + "bad-image.rsrc";
+    ASSERT_TRUE(ResourceImageForTests::WriteFile(
+        path, ResourceImageForTests::Build({{{"BOOT", 128}, {1, 2, 3}}, {{"TQOS", 128}, image}})));
+    const SResult r = ConsoleProcess::Run(
+        {"--console", "--simulate=updater", "--yes", "--resources", path}, "", 30);
+    std::remove(path.c_str());
+    EXPECT_EQ(r.mExitCode, 1) << r.mOut << r.mErr;
+    EXPECT_TRUE(r.HasLine("Error while sending OS file")) << r.mOut;
+    EXPECT_EQ(r.mOut.find("100%"), std::string::npos);
 }
