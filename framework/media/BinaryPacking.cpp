@@ -92,7 +92,13 @@ void ClearBinary(uint8_t* out, long count)
 
 void Pack4Chars(uint8_t* out, const char* chars)
 {
-    std::memcpy(out, chars, 4);
+    // A shorter text ends early; its missing characters are zero bytes, not what follows it.
+    bool ended = false;
+    for (int i = 0; i < 4; ++i)
+    {
+        ended = ended || chars[i] == 0;
+        out[i] = ended ? 0 : uint8_t(chars[i]);
+    }
 }
 
 void Unpack4Chars(const uint8_t* in, char* out)

@@ -25,7 +25,7 @@ uint32_t Unpack32BitUnsignedLittle(const uint8_t* in);
 uint8_t PackBool(bool value);
 bool UnpackBool(uint8_t value);
 void ClearBinary(uint8_t* out, long count);
-// Four characters, no terminator.
+// Four characters, no terminator; a shorter text is padded with zero bytes.
 void Pack4Chars(uint8_t* out, const char* chars);
 // Four characters and a terminator (5 bytes).
 void Unpack4Chars(const uint8_t* in, char* out);

@@ -53,6 +53,10 @@ TEST(BinaryPacking, ByteOrders)
     Pack4Chars(b, "TQOS");
     Unpack4Chars(b, chars);
     EXPECT_STREQ(chars, "TQOS");
+    // A short code must not pull in the bytes behind its terminator.
+    const char shortCode[6] = {'a', 'b', 0, 'X', 'Y', 'Z'};
+    Pack4Chars(b, shortCode);
+    EXPECT_EQ(TBytes(b, b + 4), (TBytes{'a', 'b', 0, 0}));
 
     EXPECT_EQ(BytesToLong(1, 2, 3, 4), 0x01020304u);
     EXPECT_EQ(WordsToLong(0x1234, 0x5678), 0x12345678u);
