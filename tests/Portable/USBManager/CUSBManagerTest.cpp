@@ -157,6 +157,59 @@ TEST_F(USBManagerTest, WakeReportsOpenPortsRemovedAndIgnoresTheOfferedDevice)
     EXPECT_TRUE(fManager->IsPortOpen(0));
 }
 
+TEST_F(USBManagerTest, AnOwnerFailingOnArrivalLeavesTheDeviceAndThePortFree)
+{
+    class CFailingOwner : public CRecordingOwner
+    {
+    public:
+        void USBDeviceAddedCallback(TUSBDevicePort port) override
+        {
+            CRecordingOwner::USBDeviceAddedCallback(port);
+            if (fAdded.size() == 1)
+                throw XUSBError();
+        }
+    } owner;
+    auto instrument = fBus->Attach(At(0x01100000));
+    CUSBManager manager(owner, kVendor, kProduct, CUSBManager::kHasInterrupt, 1);
+    EXPECT_NO_THROW(manager.UpdateDeviceDriverList());
+    ASSERT_EQ(owner.fAdded.size(), 1u);
+    EXPECT_FALSE(manager.IsPortOpen(0)); // opened by the owner, then reset
+    EXPECT_EQ(manager.GetPort(0).fNativeDeviceId, 0u);
+
+    // Plugged in again, it gets the port.
+    fBus->Detach(instrument);
+    fBus->Attach(At(0x01100000));
+    Dispatch();
+    ASSERT_EQ(owner.fAdded.size(), 2u);
+    EXPECT_TRUE(manager.IsPortOpen(0));
+    EXPECT_TRUE(owner.fRemoved.empty()); // the reset port was not the owner's to hear about
+    manager.ClosePort(0);
+}
+
+TEST_F(USBManagerTest, SleepAbortsTheInterruptReadAndWakeDoesNotRearmIt)
+{
+    CRecordingReceiver receiver;
+    fOwner.fReceiver = &receiver;
+    auto instrument = fBus->Attach(At(0x01100000));
+    Start();
+    fManager->UpdateDeviceDriverList();
+    ASSERT_TRUE(fManager->IsPortOpen(0));
+    ASSERT_EQ(fManager->GetPort(0).fHandle->fInterruptPID, 1);
+
+    SystemPowerCallback(nullptr, 0, CSystemPower::kSystemWillSleep, 0);
+    SystemPowerCallback(nullptr, 0, CSystemPower::kSystemHasPoweredOn, 0);
+    // A packet the instrument has now finds no read waiting for it.
+    SVirtualInstrumentConfig faults = instrument->GetConfig();
+    faults.mInterruptFailure = true;
+    instrument->SetFaults(faults);
+    fBus->Poll();
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    Dispatch();
+    EXPECT_EQ(receiver.fCalls.load(), 0);
+    EXPECT_TRUE(fManager->IsPortOpen(0));
+    EXPECT_EQ(fOwner.fRemoved.size(), 1u);
+}
+
 TEST_F(USBManagerTest, BulkReadsAreOneMessageEachAndNeverWait)
 {
     fBus->Attach(At(0x01100000));
