@@ -244,15 +244,33 @@ long CResourceSource::Number(const SToken& token, long low, long high, const cha
 {
     if (token.mKind != SToken::kWord || token.mText.empty())
         Fail(std::string("expected a number for ") + what);
-    errno = 0;
-    char* end = nullptr;
-    const long value = std::strtol(token.mText.c_str(), &end, 0);
-    if (errno != 0 || *end != 0)
+    long value = 0;
+    if (!ParseNumber(token.mText, &value))
         Fail(std::string("bad number \"") + token.mText + "\" for " + what);
     if (value < low || value > high)
         Fail(std::string(what) + " " + token.mText + " out of range " + std::to_string(low) + ".." +
              std::to_string(high));
     return value;
+}
+
+bool CResourceSource::ParseNumber(const std::string& text, long* value)
+{
+    std::size_t digits = 0;
+    if (digits < text.size() && (text[digits] == '-' || text[digits] == '+'))
+        ++digits;
+    const bool hex = text.compare(digits, 2, "0x") == 0 || text.compare(digits, 2, "0X") == 0;
+    const std::size_t first = digits + (hex ? 2 : 0);
+    // strtol itself would accept blanks, a second sign or a second "0x" here.
+    if (first >= text.size() || !std::isxdigit(static_cast<unsigned char>(text[first])) ||
+        (!hex && !std::isdigit(static_cast<unsigned char>(text[first]))))
+        return false;
+    errno = 0;
+    char* end = nullptr;
+    const long parsed = std::strtol(text.c_str(), &end, hex ? 16 : 10);
+    if (errno != 0 || *end != 0)
+        return false;
+    *value = parsed;
+    return true;
 }
 
 std::string CResourceSource::Str(const SToken& token, const char* what) const

@@ -33,6 +33,11 @@ public:
 
     const NSPlatform::CResourceFork& GetFork() const { return fFork; }
 
+    // A whole number as descriptions write it: decimal (a leading zero does not
+    // make it octal), or hexadecimal after "0x"; an optional sign. False for
+    // anything else or a value outside long.
+    static bool ParseNumber(const std::string& text, long* value);
+
 private:
     struct SToken
     {

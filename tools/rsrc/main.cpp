@@ -174,10 +174,8 @@ int Extract(int argc, char** argv)
         return 2;
     }
     type.resize(4, ' ');
-    char* end = nullptr;
-    errno = 0;
-    const long id = std::strtol(argv[4], &end, 0);
-    if (errno != 0 || *end != 0 || argv[4][0] == 0 || id < -32768 || id > 32767)
+    long id = 0;
+    if (!NSResourceTool::CResourceSource::ParseNumber(argv[4], &id) || id < -32768 || id > 32767)
     {
         std::cerr << "kelt-rsrc: bad resource id \"" << argv[4] << "\"\n";
         return 2;

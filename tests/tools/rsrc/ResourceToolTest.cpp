@@ -149,6 +149,25 @@ TEST(ResourceSource, VersionRecord)
     EXPECT_EQ(Get(twoParts, "vers", 1).mData[1], 0x20);
 }
 
+TEST(ResourceSource, NumbersAreDecimalOrHex)
+{
+    long value = 0;
+    const std::pair<const char*, long> good[] = {{"010", 10},  {"-32768", -32768}, {"+7", 7},
+                                                 {"0x1F", 31}, {"-0x10", -16},     {"0", 0}};
+    for (const auto& [text, expected] : good)
+    {
+        ASSERT_TRUE(CResourceSource::ParseNumber(text, &value)) << text;
+        EXPECT_EQ(value, expected) << text;
+    }
+    for (const char* text :
+         {"", "-", "0x", "08x", " 1", "1 ", "--1", "0x-1", "0x0x5", "1e3", "99999999999999999999"})
+        EXPECT_FALSE(CResourceSource::ParseNumber(text, &value)) << text;
+
+    CResourceSource source;
+    source.Compile("resource TQOS 010 text \"a\"\n", "n.rdesc", ".");
+    EXPECT_NO_THROW(Get(source, "TQOS", 10)); // not octal 8
+}
+
 TEST(ResourceSource, MistakesNameTheirLine)
 {
     EXPECT_EQ(CompileError("\nresource TQOS 1 text \"a\"\nresource TQOS 1 text \"b\"\n"),
@@ -214,6 +233,8 @@ TEST_F(ToolTest, BuildListExtractRoundTrip)
     EXPECT_EQ(run.mStatus, 1);
     EXPECT_NE(run.mOut.find("no resource TQOS 129"), std::string::npos);
     EXPECT_EQ(RunTool("extract " + out + " TQOS x").mStatus, 2);
+    EXPECT_EQ(RunTool("extract " + out + " TQOS 0x80").mOut, std::string("\x00\x01\x02\xFF", 4));
+    EXPECT_EQ(RunTool("extract " + out + " BOOT 07").mStatus, 0);
     EXPECT_EQ(RunTool("frobnicate").mStatus, 2);
 }
 
