@@ -66,7 +66,13 @@ void CConsoleView::Show()
 void CConsoleView::PrintLine(const char* text)
 {
     EndBarLine();
-    std::fprintf(fOut, "%s\n", text);
+    // Status texts come from the instrument: control characters (escape sequences among
+    // them) would act on the terminal instead of being shown.
+    std::string shown = text;
+    for (char& c : shown)
+        if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F)
+            c = '?';
+    std::fprintf(fOut, "%s\n", shown.c_str());
     std::fflush(fOut);
 }
 

@@ -1,9 +1,10 @@
 // The console view in-process under the manual clock: how long it waits for an
-// instrument before giving up.
+// instrument before giving up, and what of the instrument's texts reaches the terminal.
 #include "Portable/update/UpdateTestBench.h"
 
 #include "Portable/Console/CConsoleView.h"
 
+#include <cstring>
 #include <fcntl.h>
 #include <unistd.h>
 
@@ -19,7 +20,7 @@ void AdvanceMS(int64_t ms)
 
 } // namespace
 
-class ConsoleViewWait : public CUpdateBench
+class ConsoleView : public CUpdateBench
 {
 protected:
     void SetUp() override
@@ -54,7 +55,7 @@ protected:
     std::unique_ptr<CConsoleView> fView;
 };
 
-TEST_F(ConsoleViewWait, GivesUpOnlyWhenTheWaitHasPassed)
+TEST_F(ConsoleView, GivesUpOnlyWhenTheWaitHasPassed)
 {
     ShowView(5);
     AdvanceMS(4900);
@@ -66,7 +67,7 @@ TEST_F(ConsoleViewWait, GivesUpOnlyWhenTheWaitHasPassed)
     EXPECT_EQ(fView->GetExitCode(), CConsoleView::kExitNoInstrument);
 }
 
-TEST_F(ConsoleViewWait, LongWaitsAndTheClockWrapDoNotEndItEarly)
+TEST_F(ConsoleView, LongWaitsAndTheClockWrapDoNotEndItEarly)
 {
     // Waits beyond 24.8 days do not fit in signed 32-bit milliseconds.
     ShowView(3000000);
@@ -87,4 +88,23 @@ TEST_F(ConsoleViewWait, LongWaitsAndTheClockWrapDoNotEndItEarly)
     fView->IdleAll();
     EXPECT_TRUE(fView->HasEnded());
     EXPECT_EQ(fView->GetExitCode(), CConsoleView::kExitNoInstrument);
+}
+
+TEST_F(ConsoleView, ControlCharactersFromTheInstrumentAreNotPassedToTheTerminal)
+{
+    ShowView(-1);
+    std::vector<uint8_t> status(52, 0);
+    status[0] = 0x81;
+    const char text[] = "\x1b]0;owned\x07\x1b[2J\rLoad\x7f";
+    std::memcpy(&status[2], text, sizeof text - 1);
+    fHandler->USBmessage(status.data(), int(status.size()));
+
+    std::rewind(fOut);
+    std::string printed;
+    char buffer[256];
+    while (std::fgets(buffer, sizeof buffer, fOut))
+        printed += buffer;
+    EXPECT_NE(printed.find("?]0;owned??[2J?Load?\n"), std::string::npos) << printed;
+    for (char c : printed)
+        EXPECT_TRUE(c == '\n' || static_cast<unsigned char>(c) >= 0x20) << int(c);
 }
