@@ -293,8 +293,10 @@ void CResourceManager::DialogToHostOrder(std::uint32_t type, std::uint8_t* bytes
             Swap16(bytes, size, at + field);
         const std::uint8_t kind = bytes[at + 12] & 0x7F;
         const std::size_t length = bytes[at + 13];
-        // Picture and icon items carry a 16-bit resource id as their data.
-        if ((kind & 0x60) != 0 && length >= 2)
+        // Picture, icon and resource-control items carry a 16-bit resource id
+        // as their data.
+        const bool resourceID = (kind & 0x60) != 0 || (kind & 0x1F) == 7;
+        if (resourceID && length >= 2)
             Swap16(bytes, size, at + 14);
         at += 14 + length + (length & 1);
     }

@@ -201,4 +201,13 @@ TEST(ResourceManager, TruncatedItemListsConvertOnlyWhatIsThere)
     EXPECT_EQ(ditl[16], 0x34); // picture id swapped
     EXPECT_EQ(ditl[22], 0);    // the partial item is left alone
     EXPECT_EQ(ditl[23], 9);
+
+    // A control item's data is its control's resource id; a button's is text.
+    std::vector<uint8_t> items = {0,    1, 0, 0, 0, 0, 0, 1, 0, 2, 0, 3, 0, 4, 7, 2,   0x12,
+                                  0x34, 0, 0, 0, 0, 0, 1, 0, 2, 0, 3, 0, 4, 4, 2, 'O', 'K'};
+    CResourceManager::DialogToHostOrder(CResourceFork::PackCode("DITL"), items.data(),
+                                        items.size());
+    EXPECT_EQ(items[16], 0x34);
+    EXPECT_EQ(items[17], 0x12);
+    EXPECT_EQ(items[32], 'O');
 }
