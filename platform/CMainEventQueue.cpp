@@ -43,9 +43,13 @@ void CMainEventQueue::Post(TWork work)
 void CMainEventQueue::WakeFromSignal()
 {
     const uint64_t one = 1;
+    // A signal handler must leave errno as it found it: the interrupted thread may be
+    // about to look at it (the wait's own EINTR check, for one).
+    const int savedErrno = errno;
     // A full counter (EAGAIN) already means "wake up", so the result needs no check.
     ssize_t written = ::write(fWakeFD, &one, sizeof one);
     (void)written;
+    errno = savedErrno;
 }
 
 int CMainEventQueue::AddWatch(int fd, short pollEvents, TWatchHandler onReady)
