@@ -128,10 +128,20 @@ TEST_F(LibusbBusTest, BulkTransfersKeepMessagesWholeAndReadsNeverStall)
     StartManager();
     ASSERT_TRUE(fManager->IsPortOpen(0));
     uint8_t buffer[4096];
+    // An empty read that waited for data would be slow every time; one that answers
+    // at once can still be delayed now and then by a busy machine.
+    auto fastestEmptyRead = [&] {
+        auto best = std::chrono::steady_clock::duration::max();
+        for (int attempt = 0; attempt < 5; ++attempt)
+        {
+            auto start = Clock::now();
+            EXPECT_EQ(fManager->RxData(0, buffer, sizeof buffer), 0u);
+            best = std::min(best, Clock::now() - start);
+        }
+        return best;
+    };
 
-    auto start = Clock::now();
-    EXPECT_EQ(fManager->RxData(0, buffer, sizeof buffer), 0u);
-    EXPECT_LT(Clock::now() - start, std::chrono::milliseconds(5));
+    EXPECT_LT(fastestEmptyRead(), std::chrono::milliseconds(5));
 
     // Both answers arrive while nobody reads; each read returns one of them, whole.
     Send(0x81);
@@ -147,19 +157,24 @@ TEST_F(LibusbBusTest, BulkTransfersKeepMessagesWholeAndReadsNeverStall)
     EXPECT_EQ(buffer[64], crc >> 8);
     EXPECT_EQ(buffer[65], crc & 0xFF);
 
-    start = Clock::now();
-    EXPECT_EQ(fManager->RxData(0, buffer, sizeof buffer), 0u);
-    EXPECT_LT(Clock::now() - start, std::chrono::milliseconds(5));
+    EXPECT_LT(fastestEmptyRead(), std::chrono::milliseconds(5));
 
-    // The timed read waits for a completion, without spinning.
+    // The timed read waits for a completion, without spinning. A loaded machine may
+    // oversleep one attempt, so the best of three must end within 10 %; none may
+    // end early.
+    auto best = std::chrono::steady_clock::duration::max();
     double cpu = CpuSeconds();
-    start = Clock::now();
-    EXPECT_THROW(fManager->RxData(0, buffer, sizeof buffer, 400), XUSBError);
-    auto waited = Clock::now() - start;
-    EXPECT_GE(waited, std::chrono::milliseconds(400));
-    EXPECT_LE(waited, std::chrono::milliseconds(440));
+    for (int attempt = 0; attempt < 3; ++attempt)
+    {
+        auto start = Clock::now();
+        EXPECT_THROW(fManager->RxData(0, buffer, sizeof buffer, 400), XUSBError);
+        auto waited = Clock::now() - start;
+        EXPECT_GE(waited, std::chrono::milliseconds(400));
+        best = std::min(best, waited);
+    }
+    EXPECT_LE(best, std::chrono::milliseconds(440));
     // The emulator answers the event thread's polling every 2 ms: small, not none.
-    EXPECT_LT(CpuSeconds() - cpu, 0.2);
+    EXPECT_LT((CpuSeconds() - cpu) / 3, 0.2);
 }
 
 TEST_F(LibusbBusTest, InterruptCompletionsRunOnThePortWorker)
