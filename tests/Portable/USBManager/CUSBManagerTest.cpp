@@ -218,9 +218,16 @@ TEST_F(USBManagerTest, BulkReadsAreOneMessageEachAndNeverWait)
     ASSERT_TRUE(fManager->IsPortOpen(0));
     uint8_t buffer[4096];
 
-    auto start = std::chrono::steady_clock::now();
-    EXPECT_EQ(fManager->RxData(0, buffer, sizeof buffer), 0u);
-    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(5));
+    // An empty read that waited would be slow every time; one that answers at once
+    // can still be delayed now and then by a busy machine: the best of five counts.
+    auto best = std::chrono::steady_clock::duration::max();
+    for (int attempt = 0; attempt < 5; ++attempt)
+    {
+        auto start = std::chrono::steady_clock::now();
+        EXPECT_EQ(fManager->RxData(0, buffer, sizeof buffer), 0u);
+        best = std::min(best, std::chrono::steady_clock::now() - start);
+    }
+    EXPECT_LT(best, std::chrono::milliseconds(5));
 
     Send(NSWireFrames::Request(0x81));
     Send(NSWireFrames::Request(0x80));
@@ -238,16 +245,23 @@ TEST_F(USBManagerTest, TimedReadWaitsWithoutSpinningAndThrowsWhenNothingCame)
     fManager->UpdateDeviceDriverList();
     uint8_t buffer[4096];
 
+    // None may end early; a busy machine may oversleep one, so the best of three
+    // must end within 10 %.
     timespec cpu0, cpu1;
     clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &cpu0);
-    auto start = std::chrono::steady_clock::now();
-    EXPECT_THROW(fManager->RxData(0, buffer, sizeof buffer, 300), XUSBError);
-    auto waited = std::chrono::steady_clock::now() - start;
+    auto best = std::chrono::steady_clock::duration::max();
+    for (int attempt = 0; attempt < 3; ++attempt)
+    {
+        auto start = std::chrono::steady_clock::now();
+        EXPECT_THROW(fManager->RxData(0, buffer, sizeof buffer, 300), XUSBError);
+        auto waited = std::chrono::steady_clock::now() - start;
+        EXPECT_GE(waited, std::chrono::milliseconds(300));
+        best = std::min(best, waited);
+    }
     clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &cpu1);
-    EXPECT_GE(waited, std::chrono::milliseconds(300));
-    EXPECT_LE(waited, std::chrono::milliseconds(330));
+    EXPECT_LE(best, std::chrono::milliseconds(330));
     double cpu = (cpu1.tv_sec - cpu0.tv_sec) + (cpu1.tv_nsec - cpu0.tv_nsec) / 1e9;
-    EXPECT_LT(cpu, 0.06);
+    EXPECT_LT(cpu / 3, 0.06);
 
     // Data that arrives while waiting ends the wait: the reboot request makes the
     // instrument leave, and a port whose device left ends the wait at once too.
