@@ -3,6 +3,20 @@
 namespace NSPlatform
 {
 
+std::vector<SVirtualEndpoint> SVirtualInstrumentConfig::DefaultEndpoints()
+{
+    // Built one by one: GCC 12 at -O2 misreads a braced list of these as
+    // possibly uninitialized.
+    std::vector<SVirtualEndpoint> endpoints(3);
+    endpoints[0].mKind = SVirtualEndpoint::kInterruptIn;
+    endpoints[0].mAddress = 0x81;
+    endpoints[1].mKind = SVirtualEndpoint::kBulkIn;
+    endpoints[1].mAddress = 0x82;
+    endpoints[2].mKind = SVirtualEndpoint::kBulkOut;
+    endpoints[2].mAddress = 0x02;
+    return endpoints;
+}
+
 bool SVirtualInstrumentConfig::ParseSimulateMode(const std::string& mode,
                                                  SVirtualInstrumentConfig& config)
 {

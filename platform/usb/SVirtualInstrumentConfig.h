@@ -30,6 +30,9 @@ struct SVirtualEndpoint
 
 struct SVirtualInstrumentConfig
 {
+    // Interrupt-in 0x81, bulk-in 0x82, bulk-out 0x02, in that order.
+    static std::vector<SVirtualEndpoint> DefaultEndpoints();
+
     // Identity.
     uint16_t mVendor = KELT_VENDOR_ID;
     uint16_t mProduct = KELT_PRODUCT_ID;
@@ -42,9 +45,7 @@ struct SVirtualInstrumentConfig
     uint16_t mProtocolVersion = 1;
     uint32_t mSerialNumber = 4711;
     bool mHasInterface = true;
-    std::vector<SVirtualEndpoint> mEndpoints = {{SVirtualEndpoint::kInterruptIn, 0x81},
-                                                {SVirtualEndpoint::kBulkIn, 0x82},
-                                                {SVirtualEndpoint::kBulkOut, 0x02}};
+    std::vector<SVirtualEndpoint> mEndpoints = DefaultEndpoints();
 
     // Timing, in milliseconds of the platform clock (the manual clock in tests).
     int32_t mLeaveDelayMs = 100;   // from a reboot request or "Loading" to leaving the bus
