@@ -169,7 +169,9 @@ TEST_F(LibusbBusTest, BulkTransfersKeepMessagesWholeAndReadsNeverStall)
         auto start = Clock::now();
         EXPECT_THROW(fManager->RxData(0, buffer, sizeof buffer, 400), XUSBError);
         auto waited = Clock::now() - start;
-        EXPECT_GE(waited, std::chrono::milliseconds(400));
+        // The time-out counts whole milliseconds of the system clock, so it may
+        // end up to one millisecond before 400 ms of real time.
+        EXPECT_GE(waited, std::chrono::milliseconds(399));
         best = std::min(best, waited);
     }
     EXPECT_LE(best, std::chrono::milliseconds(440));
