@@ -3,9 +3,10 @@
 #include <cctype>
 #include <cerrno>
 #include <cstring>
-#include <fstream>
-#include <iterator>
+#include <fcntl.h>
 #include <sstream>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace NSResourceTool
 {
@@ -51,12 +52,54 @@ CResourceSource::CResourceSource(std::map<std::string, std::string> defines)
 {
 }
 
+std::string CResourceSource::ReadRegularFile(const std::string& path, std::uint64_t limit,
+                                             const std::string& context)
+{
+    // O_NONBLOCK: a named pipe must be refused, not waited on.
+    const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
+    if (fd < 0)
+        throw XSourceInputError(context + "cannot read " + path + ": " + std::strerror(errno));
+    struct stat info = {};
+    std::string failure;
+    if (fstat(fd, &info) != 0)
+        failure = std::strerror(errno);
+    else if (S_ISDIR(info.st_mode))
+        failure = "it is a folder";
+    else if (!S_ISREG(info.st_mode))
+        failure = "not a regular file";
+    else if (std::uint64_t(info.st_size) > limit)
+        failure = "too large (" + std::to_string(info.st_size) + " bytes; at most " +
+                  std::to_string(limit) + ")";
+    std::string bytes;
+    if (failure.empty())
+    {
+        bytes.resize(std::size_t(info.st_size));
+        std::size_t done = 0;
+        while (done < bytes.size())
+        {
+            const ssize_t got = read(fd, bytes.data() + done, bytes.size() - done);
+            if (got < 0 && errno == EINTR)
+                continue;
+            if (got < 0)
+            {
+                failure = std::strerror(errno);
+                break;
+            }
+            if (got == 0)
+                break; // shrank while read: take what is there
+            done += std::size_t(got);
+        }
+        bytes.resize(done);
+    }
+    close(fd);
+    if (!failure.empty())
+        throw XSourceInputError(context + "cannot read " + path + ": " + failure);
+    return bytes;
+}
+
 void CResourceSource::CompileFile(const std::string& path)
 {
-    std::ifstream in(path, std::ios::binary);
-    if (!in)
-        throw XSourceError(path + ": cannot read: " + std::strerror(errno));
-    const std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    const std::string text = ReadRegularFile(path, kMaxDescription, "");
     const std::size_t slash = path.find_last_of('/');
     Compile(text, path, slash == std::string::npos ? "." : path.substr(0, slash == 0 ? 1 : slash));
 }
@@ -314,14 +357,9 @@ std::vector<std::uint8_t> CResourceSource::Hex(const std::string& text) const
 std::vector<std::uint8_t> CResourceSource::ReadFileBytes(const std::string& path) const
 {
     const std::string full = !path.empty() && path[0] == '/' ? path : fBaseFolder + "/" + path;
-    std::ifstream in(full, std::ios::binary);
-    if (!in)
-        Fail("cannot read " + full + ": " + std::strerror(errno));
-    std::vector<std::uint8_t> bytes((std::istreambuf_iterator<char>(in)),
-                                    std::istreambuf_iterator<char>());
-    if (in.bad())
-        Fail("error reading " + full);
-    return bytes;
+    const std::string bytes =
+        ReadRegularFile(full, kMaxResourceFile, fFileName + ":" + std::to_string(fLine) + ": ");
+    return std::vector<std::uint8_t>(bytes.begin(), bytes.end());
 }
 
 void CResourceSource::ParseResource(const std::vector<SToken>& tokens)

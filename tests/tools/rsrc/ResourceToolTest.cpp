@@ -245,7 +245,7 @@ TEST_F(ToolTest, RefusesDamagedFilesAndBadSources)
     EXPECT_EQ(run.mStatus, 1);
     EXPECT_NE(run.mOut.find("not a valid resource file"), std::string::npos);
     EXPECT_EQ(RunTool("extract " + bad + " TQOS 128").mStatus, 1);
-    EXPECT_EQ(RunTool("list " + fDir + "/missing.rsrc").mStatus, 1);
+    EXPECT_EQ(RunTool("list " + fDir + "/missing.rsrc").mStatus, 2); // input/output error
 
     const std::string source =
         Put("bad.rdesc", "resource TQOS 1 text \"a\"\nresource TQOS 1 text \"b\"\n");
