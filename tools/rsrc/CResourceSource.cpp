@@ -1,5 +1,6 @@
 #include "tools/rsrc/CResourceSource.h"
 
+#include <algorithm>
 #include <cctype>
 #include <cerrno>
 #include <cstring>
@@ -43,6 +44,33 @@ int HexDigit(char c)
     if (c >= 'a' && c <= 'f')
         return c - 'a' + 10;
     return -1;
+}
+
+// "M.N" or "M.N.F", each part plain decimal digits; false for anything else. A part stops
+// growing past 1000, so no value can wrap into range.
+bool VersionParts(const std::string& text, unsigned parts[3])
+{
+    int count = 0;
+    std::size_t i = 0;
+    while (count < 3)
+    {
+        const std::size_t start = i;
+        unsigned value = 0;
+        while (i < text.size() && text[i] >= '0' && text[i] <= '9')
+        {
+            value = std::min(value * 10 + unsigned(text[i] - '0'), 1000u);
+            ++i;
+        }
+        if (i == start)
+            return false;
+        parts[count++] = value;
+        if (i == text.size())
+            return count >= 2;
+        if (text[i] != '.')
+            return false;
+        ++i;
+    }
+    return false;
 }
 
 } // namespace
@@ -327,6 +355,8 @@ std::uint32_t CResourceSource::TypeCode(const SToken& token) const
 {
     if (token.mKind == SToken::kHeredoc || token.mText.size() != 4)
         Fail("a resource type has exactly four characters (quote it when it holds a blank)");
+    if (token.mText.find('\0') != std::string::npos)
+        Fail("a resource type cannot hold a NUL byte");
     return CResourceFork::PackCode(token.mText.c_str());
 }
 
@@ -405,7 +435,10 @@ void CResourceSource::ParseResource(const std::vector<SToken>& tokens)
     {
         if (args.size() != 1)
             Fail("expected: file \"PATH\"");
-        entry.mData = ReadFileBytes(Str(args[0], "the path"));
+        const std::string path = Str(args[0], "the path");
+        if (path.find('\0') != std::string::npos)
+            Fail("a path cannot hold a NUL byte");
+        entry.mData = ReadFileBytes(path);
     }
     else if (kind == "text")
     {
@@ -632,23 +665,15 @@ std::vector<std::uint8_t> CResourceSource::Version()
         const std::string& field = tokens[0].mText;
         if (field == "number" && tokens.size() == 2 && tokens[1].mKind == SToken::kWord)
         {
-            unsigned a = 0, b = 0, c = 0;
-            int used = -1;
-            const std::string& text = tokens[1].mText;
             // Two or three parts and nothing after them ("1.2x" is a mistake,
-            // not version 1.2).
-            int n = std::sscanf(text.c_str(), "%u.%u.%u%n", &a, &b, &c, &used);
-            if (n != 3 || used != int(text.size()))
-            {
-                used = -1;
-                n = std::sscanf(text.c_str(), "%u.%u%n", &a, &b, &used);
-                c = 0;
-            }
-            if (n < 2 || used != int(text.size()) || a > 99 || b > 15 || c > 15)
+            // not version 1.2); a part too large is refused, never wrapped.
+            unsigned parts[3] = {0, 0, 0};
+            if (!VersionParts(tokens[1].mText, parts) || parts[0] > 99 || parts[1] > 15 ||
+                parts[2] > 15)
                 Fail("expected number MAJOR.MINOR[.FIX] (major 0-99, minor and fix 0-15)");
-            major = a;
-            minor = b;
-            bugFix = c;
+            major = parts[0];
+            minor = parts[1];
+            bugFix = parts[2];
             haveVersion = true;
         }
         else if (field == "stage" && tokens.size() == 2)
