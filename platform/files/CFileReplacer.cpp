@@ -78,13 +78,9 @@ int CFileReplacer::Write(const std::string& outputPath, const void* data, std::s
 {
     if (step != nullptr)
         *step = kStepNone;
-    // A planted or old link is followed, so the link stays and the file it names is replaced.
-    std::string path;
-    if (const int error = ResolveLinks(outputPath, &path); error != 0)
-        return Fail(step, kStepCreate, error);
-
+    // The kernel follows links here, the special ones of /dev/stdout and /proc too.
     struct stat target = {};
-    const bool exists = stat(path.c_str(), &target) == 0;
+    const bool exists = stat(outputPath.c_str(), &target) == 0;
     if (exists && S_ISDIR(target.st_mode))
         return Fail(step, kStepCreate, EISDIR);
     if (exists && !S_ISREG(target.st_mode))
@@ -93,7 +89,7 @@ int CFileReplacer::Write(const std::string& outputPath, const void* data, std::s
         // writing to it.
         if (!options.mWriteDevicesInPlace)
             return Fail(step, kStepCreate, EINVAL);
-        const int fd = open(path.c_str(), O_WRONLY | O_TRUNC | O_CLOEXEC | O_NOCTTY);
+        const int fd = open(outputPath.c_str(), O_WRONLY | O_TRUNC | O_CLOEXEC | O_NOCTTY);
         if (fd < 0)
             return Fail(step, kStepCreate, errno);
         int error = WriteAll(fd, data, size);
@@ -101,6 +97,11 @@ int CFileReplacer::Write(const std::string& outputPath, const void* data, std::s
             error = errno;
         return error == 0 ? 0 : Fail(step, kStepWrite, error);
     }
+
+    // A planted or old link is followed, so the link stays and the file it names is replaced.
+    std::string path;
+    if (const int error = ResolveLinks(outputPath, &path); error != 0)
+        return Fail(step, kStepCreate, error);
 
     // mkstemp opens with O_EXCL, so nothing planted under the temporary name is ever followed.
     std::string pattern = path + ".XXXXXX";

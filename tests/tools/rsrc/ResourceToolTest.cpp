@@ -323,6 +323,9 @@ TEST_F(ToolTest, BuildReplacesOnlyTheOutputAndWritesThroughLinksAndPipes)
     EXPECT_EQ(run.mStatus, 0) << run.mOut;
     EXPECT_EQ(received, built);
     EXPECT_TRUE(std::filesystem::is_fifo(pipe));
+    run = RunTool("build -o /dev/stdout " + source, " 2>/dev/null"); // a link to a pipe
+    EXPECT_EQ(run.mStatus, 0);
+    EXPECT_EQ(run.mOut, built);
 
     // Nothing else is left in the folder: no temporary file survives.
     std::size_t entries = 0;
