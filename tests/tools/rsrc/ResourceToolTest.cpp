@@ -228,7 +228,8 @@ TEST(ResourceSource, ValuesThatDoNotFitOrHoldANulAreErrors)
               "test.rdesc:1: a path cannot hold a NUL byte");
     EXPECT_EQ(CompileError("\nresource \"TQ\\x00S\" 1 text \"a\""),
               "test.rdesc:2: a resource type cannot hold a NUL byte");
-    EXPECT_EQ(CompileError(std::string("resource 'TQ\0S' 1 text \"a\"", 30)),
+    static const char kRawNul[] = "resource 'TQ\0S' 1 text \"a\"";
+    EXPECT_EQ(CompileError(std::string(kRawNul, sizeof(kRawNul) - 1)),
               "test.rdesc:1: a resource type cannot hold a NUL byte");
 }
 
