@@ -122,8 +122,8 @@ TOSErr CResourceFork::Parse(const std::uint8_t* bytes, std::size_t size, CResour
 }
 
 TOSErr CResourceFork::ParseIndex(const TReadAt& read, std::uint64_t fileSize,
-                                 std::vector<SResourceInfo>* index,
-                                 std::uint16_t* fileAttributes, std::string* why)
+                                 std::vector<SResourceInfo>* index, std::uint16_t* fileAttributes,
+                                 std::string* why)
 {
     const TOSErr result = ParseIndexInto(read, fileSize, index, fileAttributes, why);
     if (result != kNoErr)
@@ -222,8 +222,7 @@ TOSErr CResourceFork::ParseIndexInto(const TReadAt& read, std::uint64_t size,
             const std::uint16_t nameOffset = Get16(ref + 2);
             info.mAttributes = ref[4];
             const U itemOffset = Get24(ref + 5);
-            const std::string label =
-                "'" + CodeToString(type) + "' " + std::to_string(info.mID);
+            const std::string label = "'" + CodeToString(type) + "' " + std::to_string(info.mID);
             if (nameOffset != 0xFFFF)
             {
                 const U at = nameListOffset + nameOffset;

@@ -201,8 +201,8 @@ std::int16_t CResourceManager::OpenResFile(const std::string& path)
     if (!S_ISREG(info.st_mode))
     {
         gResError = kResFileNotFoundErr;
-        gOpenFailure = S_ISDIR(info.st_mode) ? "is a folder, not a resource file"
-                                             : "not a regular file";
+        gOpenFailure =
+            S_ISDIR(info.st_mode) ? "is a folder, not a resource file" : "not a regular file";
         return kNoFile;
     }
     if (std::uint64_t(info.st_size) > kMaxFileSize)

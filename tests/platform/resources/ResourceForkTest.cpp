@@ -255,9 +255,9 @@ TEST(ResourceManager, FilesAreReadOnDemandAndOversizedOnesRefused)
     ASSERT_NE(ref, CResourceManager::kNoFile) << CResourceManager::GetOpenFailure();
 
     // Only the map was read at opening: bytes changed since then are the ones a read gets.
-    const auto at = std::search(image.begin(), image.end(), std::begin("old!"),
-                                std::begin("old!") + 4) -
-                    image.begin();
+    const auto at =
+        std::search(image.begin(), image.end(), std::begin("old!"), std::begin("old!") + 4) -
+        image.begin();
     {
         std::fstream patch(path, std::ios::binary | std::ios::in | std::ios::out);
         patch.seekp(at);

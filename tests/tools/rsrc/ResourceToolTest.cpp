@@ -289,7 +289,8 @@ TEST_F(ToolTest, BuildReplacesOnlyTheOutputAndWritesThroughLinksAndPipes)
     const auto read = [](const std::string& path)
     {
         std::ifstream file(path, std::ios::binary);
-        return std::string((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
+        return std::string((std::istreambuf_iterator<char>(file)),
+                           std::istreambuf_iterator<char>());
     };
 
     // A file already called OUT.tmp is someone's, and a link planted there leads elsewhere:
@@ -347,8 +348,8 @@ TEST_F(ToolTest, FoldersDevicesAndOversizedFilesAreRefusedWithTheirPath)
         EXPECT_NE(run.mOut.find(folder), std::string::npos) << run.mOut;
         EXPECT_NE(run.mOut.find("folder"), std::string::npos) << run.mOut;
     }
-    const SRun entry = RunTool("build -o " + fDir + "/o " +
-                               Put("dir.rdesc", "resource TQOS 1 file \"folder\"\n"));
+    const SRun entry =
+        RunTool("build -o " + fDir + "/o " + Put("dir.rdesc", "resource TQOS 1 file \"folder\"\n"));
     EXPECT_EQ(entry.mStatus, 2) << entry.mOut;
     EXPECT_NE(entry.mOut.find("dir.rdesc:1: cannot read " + folder + ": it is a folder"),
               std::string::npos)
@@ -357,8 +358,7 @@ TEST_F(ToolTest, FoldersDevicesAndOversizedFilesAreRefusedWithTheirPath)
     // A device that never ends is not read at all.
     for (const std::string& arguments :
          {std::string("list /dev/zero"), std::string("build -o ") + fDir + "/o /dev/zero",
-          "build -o " + fDir + "/o " +
-              Put("zero.rdesc", "resource TQOS 1 file \"/dev/zero\"\n")})
+          "build -o " + fDir + "/o " + Put("zero.rdesc", "resource TQOS 1 file \"/dev/zero\"\n")})
     {
         const SRun run = RunTool(arguments);
         EXPECT_EQ(run.mStatus, 2) << arguments << "\n" << run.mOut;
@@ -380,9 +380,9 @@ TEST_F(ToolTest, FoldersDevicesAndOversizedFilesAreRefusedWithTheirPath)
 TEST_F(ToolTest, UnwritableStandardOutputIsAnError)
 {
     const std::string out = fDir + "/out.rsrc";
-    ASSERT_EQ(RunTool("build -o " + out + " " + Put("r.rdesc", "resource TQOS 1 text \"a\"\n"))
-                  .mStatus,
-              0);
+    ASSERT_EQ(
+        RunTool("build -o " + out + " " + Put("r.rdesc", "resource TQOS 1 text \"a\"\n")).mStatus,
+        0);
     for (const std::string& arguments : {"list " + out, "extract " + out + " TQOS 1"})
     {
         const SRun run = RunTool(arguments, " 2>&1 >/dev/full");
