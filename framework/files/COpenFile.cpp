@@ -128,22 +128,26 @@ void COpenFile::LoadFile(const CFileSpec* spec, unsigned char* out, long count)
 void COpenFile::SaveFile(const CFileSpec* spec, const CFileCreator* creator, const CFileType* type,
                          const unsigned char* bytes, long count)
 {
-    try
+    // Written beside the old file and renamed over it, so a failed save leaves the old
+    // contents as they were instead of deleting them first.
+    if (count < 0)
+        throw XWrite();
+    NSPlatform::SNativeFileSpec native;
+    spec->MacGetFSSpec(&native);
+    const uint32_t creatorCode = creator != nullptr ? uint32_t(creator->MacGet()) : 0x3F3F3F3F;
+    const uint32_t typeCode = type != nullptr ? uint32_t(type->MacGetFileType()) : 0x3F3F3F3F;
+    switch (CPosixFiles::SaveReplacing(native, creatorCode, typeCode, bytes, size_t(count)))
     {
-        COpenFile file(spec, creator, type);
-        file.Write(static_cast<TMediaPos>(count), bytes);
-        file.Close();
-    }
-    catch (...)
-    {
-        try
-        {
-            spec->DeletePhysicalFile();
-        }
-        catch (...)
-        {
-        }
-        throw;
+    case NSPlatform::kNoErr:
+        return;
+    case NSPlatform::kDiskFullErr:
+        throw XDiskFull();
+    case NSPlatform::kFileLockedErr:
+        throw XFileLocked();
+    case NSPlatform::kIOErr:
+        throw XWrite();
+    default:
+        throw XCreateFailed();
     }
 }
 

@@ -36,6 +36,7 @@ public:
     static CMemoryMedia* LoadFile(const CFileSpec* spec);
     // The first `count` bytes; a shorter file throws XRead.
     static void LoadFile(const CFileSpec* spec, unsigned char* out, long count);
+    // The old file (if any) is replaced only once the new one is complete; a link is followed.
     static void SaveFile(const CFileSpec* spec, const CFileCreator* creator, const CFileType* type,
                          const unsigned char* bytes, long count);
 

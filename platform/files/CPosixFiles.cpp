@@ -1,5 +1,7 @@
 #include "platform/files/CPosixFiles.h"
 
+#include "platform/files/CFileReplacer.h"
+
 #include <algorithm>
 #include <cerrno>
 #include <climits>
@@ -496,6 +498,57 @@ TOSErr CPosixFiles::Close(std::int16_t ref)
     if (close(ref) != 0)
         return ResultFromErrno(errno);
     return kNoErr;
+}
+
+TOSErr CPosixFiles::SaveReplacing(const SNativeFileSpec& spec, std::uint32_t creator,
+                                  std::uint32_t type, const void* data, std::size_t size)
+{
+    const std::string path = spec.Path();
+    std::string target;
+    if (CFileReplacer::ResolveLinks(path, &target) != 0)
+        target = path;
+    struct stat old = {};
+    const bool existed = stat(target.c_str(), &old) == 0;
+    std::uint8_t flags[2];
+    const bool hadFlags = existed && ReadAttribute(target, kFlagsAttribute, flags, sizeof(flags));
+
+    CFileReplacer::SOptions options;
+    // A program with a window must not block on a pipe, nor write into a device.
+    options.mWriteDevicesInPlace = false;
+    options.mPrepare = [&](int fd)
+    {
+        const auto set = [fd](const char* name, const void* value, std::size_t length)
+        {
+            if (fsetxattr(fd, name, value, length, 0) == 0 || errno == ENOTSUP ||
+                errno == EOPNOTSUPP || errno == EPERM)
+                return 0; // without attributes the type comes from the extension
+            return errno;
+        };
+        const std::uint8_t typeBytes[4] = {std::uint8_t(type >> 24), std::uint8_t(type >> 16),
+                                           std::uint8_t(type >> 8), std::uint8_t(type)};
+        const std::uint8_t creatorBytes[4] = {std::uint8_t(creator >> 24),
+                                              std::uint8_t(creator >> 16),
+                                              std::uint8_t(creator >> 8), std::uint8_t(creator)};
+        int error = set(kTypeAttribute, typeBytes, sizeof(typeBytes));
+        if (error == 0)
+            error = set(kCreatorAttribute, creatorBytes, sizeof(creatorBytes));
+        if (error == 0 && hadFlags)
+            error = set(kFlagsAttribute, flags, sizeof(flags));
+        return error;
+    };
+    CFileReplacer::EStep step = CFileReplacer::kStepNone;
+    const int error = CFileReplacer::Write(path, data, size, options, &step);
+    if (error == 0)
+        return kNoErr;
+    if (error == ENOSPC || error == EDQUOT)
+        return kDiskFullErr;
+    if (existed && step != CFileReplacer::kStepWrite &&
+        (error == EACCES || error == EPERM || error == EROFS || error == EBUSY))
+        return kFileLockedErr;
+    if (step == CFileReplacer::kStepWrite)
+        return kIOErr;
+    const TOSErr result = ResultFromErrno(error);
+    return result == kNoErr ? kIOErr : result;
 }
 
 TOSErr CPosixFiles::Delete(const SNativeFileSpec& spec)

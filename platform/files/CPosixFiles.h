@@ -77,6 +77,12 @@ public:
     static TOSErr GetEOF(std::int16_t ref, std::int32_t* size);
     static TOSErr Close(std::int16_t ref);
     static TOSErr Delete(const SNativeFileSpec& spec);
+    // Saves a whole file without ever losing the old one: the bytes go to a new file beside it
+    // with the given type and creator (and the old file's flags), which then takes its name; a
+    // link is followed. kDiskFullErr, kFileLockedErr (the file or its folder refuses the
+    // change), kIOErr (writing failed) or another code for a file that cannot be created.
+    static TOSErr SaveReplacing(const SNativeFileSpec& spec, std::uint32_t creator,
+                                std::uint32_t type, const void* data, std::size_t size);
 
     // Catalogue.
     static TOSErr GetCatalogInfo(const SNativeFileSpec& spec, SCatalogInfo* info);

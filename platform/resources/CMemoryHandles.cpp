@@ -73,7 +73,7 @@ THandle CMemoryHandles::NewResourceHandle(const std::uint8_t* bytes, std::size_t
         return nullptr;
     }
     THandle handle = Make(long(size), kResource);
-    if (handle != nullptr && size > 0)
+    if (handle != nullptr && size > 0 && bytes != nullptr)
         std::memcpy(*handle, bytes, size);
     return handle;
 }

@@ -23,7 +23,8 @@ public:
     // A zero-filled block; null (and kMemFullErr from MemError) when the
     // size is negative or no memory is left.
     static THandle NewHandleClear(long size);
-    // A block holding a copy of the bytes, marked as a resource.
+    // A block holding a copy of the bytes, marked as a resource; null bytes
+    // leave it zero-filled for the caller to fill.
     static THandle NewResourceHandle(const std::uint8_t* bytes, std::size_t size);
     static void DisposeHandle(THandle handle);
     static long GetHandleSize(THandle handle);

@@ -55,6 +55,18 @@ TOSErr Fail(std::string* why, const std::string& text)
     return kMapReadErr;
 }
 
+TOSErr ReadFailed(std::string* why)
+{
+    if (why != nullptr)
+        *why = "read error";
+    return kIOErr;
+}
+
+// Type list offset + its largest reference list offset + 65536 references of 12 bytes, the
+// farthest a map's 16-bit offsets reach (names reach less far), rounded up.
+constexpr std::uint64_t kMapReach = 0x100000;
+static_assert(0xFFFF + 0xFFFF + 12 * 0x10000 <= kMapReach, "map reach");
+
 } // namespace
 
 std::uint32_t CResourceFork::PackCode(const char* text)
@@ -80,35 +92,79 @@ std::string CResourceFork::CodeToString(std::uint32_t code)
 TOSErr CResourceFork::Parse(const std::uint8_t* bytes, std::size_t size, CResourceFork* out,
                             std::string* why)
 {
-    // A refused file leaves nothing half-read behind.
-    const TOSErr result = ParseInto(bytes, size, out, why);
+    *out = CResourceFork();
+    const TReadAt read = [bytes, size](std::uint64_t offset, std::size_t length, std::uint8_t* into)
+    {
+        if (offset > size || length > size - offset)
+            return false;
+        std::copy(bytes + offset, bytes + offset + length, into);
+        return true;
+    };
+    std::vector<SResourceInfo> index;
+    std::uint16_t attributes = 0;
+    const TOSErr result = ParseIndex(read, size, &index, &attributes, why);
     if (result != kNoErr)
-        *out = CResourceFork();
+        return result; // a refused file leaves nothing half-read behind
+    out->fFileAttributes = attributes;
+    out->fEntries.reserve(index.size());
+    for (SResourceInfo& info : index)
+    {
+        SResourceEntry entry;
+        entry.mType = info.mType;
+        entry.mID = info.mID;
+        entry.mHasName = info.mHasName;
+        entry.mName = std::move(info.mName);
+        entry.mAttributes = info.mAttributes;
+        entry.mData.assign(bytes + info.mDataPos, bytes + info.mDataPos + info.mSize);
+        out->fEntries.push_back(std::move(entry));
+    }
+    return kNoErr;
+}
+
+TOSErr CResourceFork::ParseIndex(const TReadAt& read, std::uint64_t fileSize,
+                                 std::vector<SResourceInfo>* index, std::uint16_t* fileAttributes,
+                                 std::string* why)
+{
+    const TOSErr result = ParseIndexInto(read, fileSize, index, fileAttributes, why);
+    if (result != kNoErr)
+    {
+        index->clear();
+        *fileAttributes = 0;
+    }
     return result;
 }
 
-TOSErr CResourceFork::ParseInto(const std::uint8_t* bytes, std::size_t size, CResourceFork* out,
-                                std::string* why)
+TOSErr CResourceFork::ParseIndexInto(const TReadAt& read, std::uint64_t size,
+                                     std::vector<SResourceInfo>* index,
+                                     std::uint16_t* fileAttributes, std::string* why)
 {
     // All arithmetic on offsets is done in 64 bits, so no sum can wrap.
     using U = std::uint64_t;
-    *out = CResourceFork();
+    index->clear();
+    *fileAttributes = 0;
     if (size < 16)
         return Fail(why,
                     "file too short for a resource header (" + std::to_string(size) + " bytes)");
-    const U dataOffset = Get32(bytes);
-    const U mapOffset = Get32(bytes + 4);
-    const U dataLength = Get32(bytes + 8);
-    const U mapLength = Get32(bytes + 12);
+    std::uint8_t header[16];
+    if (!read(0, sizeof(header), header))
+        return ReadFailed(why);
+    const U dataOffset = Get32(header);
+    const U mapOffset = Get32(header + 4);
+    const U dataLength = Get32(header + 8);
+    const U mapLength = Get32(header + 12);
     if (dataOffset + dataLength > size)
         return Fail(why, "data area runs past the end of the file");
     if (mapOffset + mapLength > size)
         return Fail(why, "resource map runs past the end of the file");
     if (mapLength < 30)
         return Fail(why, "resource map too short");
-    const std::uint8_t* map = bytes + mapOffset;
-    const std::uint8_t* data = bytes + dataOffset;
-    out->fFileAttributes = Get16(map + 22);
+    // Every place the map's 16-bit offsets can name lies in its first megabyte, so a padded
+    // map is never read further; each check below against mapLength stays within `mapBytes`.
+    std::vector<std::uint8_t> mapBytes(std::size_t(std::min<U>(mapLength, kMapReach)));
+    if (!read(mapOffset, mapBytes.size(), mapBytes.data()))
+        return ReadFailed(why);
+    const std::uint8_t* map = mapBytes.data();
+    *fileAttributes = Get16(map + 22);
     const U typeListOffset = Get16(map + 24);
     const U nameListOffset = Get16(map + 26);
     if (typeListOffset + 2 > mapLength)
@@ -123,9 +179,33 @@ TOSErr CResourceFork::ParseInto(const std::uint8_t* bytes, std::size_t size, CRe
     // Every reference and every resource's bytes have a place of their own in
     // a real file. Reference lists that overlap, or resources that share their
     // bytes, would let a small file stand for billions of copies (hours of work
-    // and more memory than there is), so they count as damage.
-    U references = 0;
-    U dataUsed = 0;
+    // and more memory than there is), so they count as damage, however much
+    // padding the map or the data area carries.
+    std::vector<std::pair<U, U>> refLists; // start, end in the map
+    for (U t = 0; t < typeCount; ++t)
+    {
+        const std::uint8_t* typeEntry = typeList + 2 + 8 * t;
+        const U refCount = U(Get16(typeEntry + 4)) + 1;
+        const U refListOffset = typeListOffset + Get16(typeEntry + 6);
+        if (refListOffset + 12 * refCount > mapLength)
+            return Fail(why, "reference list of '" + CodeToString(Get32(typeEntry)) +
+                                 "' runs past the end of the resource map");
+        refLists.emplace_back(refListOffset, refListOffset + 12 * refCount);
+    }
+    std::sort(refLists.begin(), refLists.end());
+    for (std::size_t k = 1; k < refLists.size(); ++k)
+    {
+        if (refLists[k].first < refLists[k - 1].second)
+            return Fail(why, "reference lists overlap");
+    }
+
+    struct SItem
+    {
+        U mStart, mEnd; // in the data area
+        std::size_t mIndex;
+        bool operator<(const SItem& other) const { return mStart < other.mStart; }
+    };
+    std::vector<SItem> itemsUsed;
     std::set<std::pair<std::uint32_t, std::int16_t>> seen;
     for (U t = 0; t < typeCount; ++t)
     {
@@ -133,47 +213,50 @@ TOSErr CResourceFork::ParseInto(const std::uint8_t* bytes, std::size_t size, CRe
         const std::uint32_t type = Get32(typeEntry);
         const U refCount = U(Get16(typeEntry + 4)) + 1;
         const U refListOffset = typeListOffset + Get16(typeEntry + 6);
-        if (refListOffset + 12 * refCount > mapLength)
-            return Fail(why, "reference list of '" + CodeToString(type) +
-                                 "' runs past the end of the resource map");
-        references += refCount;
-        if (12 * references > mapLength)
-            return Fail(why, "reference lists overlap: more references than the map holds");
         for (U r = 0; r < refCount; ++r)
         {
             const std::uint8_t* ref = map + refListOffset + 12 * r;
-            SResourceEntry entry;
-            entry.mType = type;
-            entry.mID = std::int16_t(Get16(ref));
+            SResourceInfo info;
+            info.mType = type;
+            info.mID = std::int16_t(Get16(ref));
             const std::uint16_t nameOffset = Get16(ref + 2);
-            entry.mAttributes = ref[4];
+            info.mAttributes = ref[4];
             const U itemOffset = Get24(ref + 5);
+            const std::string label = "'" + CodeToString(type) + "' " + std::to_string(info.mID);
             if (nameOffset != 0xFFFF)
             {
                 const U at = nameListOffset + nameOffset;
                 if (at + 1 > mapLength || at + 1 + map[at] > mapLength)
-                    return Fail(why, "name of '" + CodeToString(type) + "' " +
-                                         std::to_string(entry.mID) + " outside the resource map");
-                entry.mHasName = true;
-                entry.mName.assign(reinterpret_cast<const char*>(map + at + 1), map[at]);
+                    return Fail(why, "name of " + label + " outside the resource map");
+                info.mHasName = true;
+                info.mName.assign(reinterpret_cast<const char*>(map + at + 1), map[at]);
             }
             if (itemOffset + 4 > dataLength)
-                return Fail(why, "'" + CodeToString(type) + "' " + std::to_string(entry.mID) +
-                                     " points outside the data area");
-            const U length = Get32(data + itemOffset);
+                return Fail(why, label + " points outside the data area");
+            std::uint8_t lengthWord[4];
+            if (!read(dataOffset + itemOffset, sizeof(lengthWord), lengthWord))
+                return ReadFailed(why);
+            const U length = Get32(lengthWord);
             if (itemOffset + 4 + length > dataLength)
-                return Fail(why, "'" + CodeToString(type) + "' " + std::to_string(entry.mID) +
-                                     " runs past the end of the data area");
+                return Fail(why, label + " runs past the end of the data area");
             // The first of two resources with the same type and id is the one
             // a lookup finds, so later copies are dropped.
-            if (!seen.insert({type, entry.mID}).second)
+            if (!seen.insert({type, info.mID}).second)
                 continue;
-            dataUsed += 4 + length;
-            if (dataUsed > dataLength)
-                return Fail(why, "'" + CodeToString(type) + "' " + std::to_string(entry.mID) +
-                                     " shares its bytes with another resource");
-            entry.mData.assign(data + itemOffset + 4, data + itemOffset + 4 + length);
-            out->fEntries.push_back(std::move(entry));
+            itemsUsed.push_back({itemOffset, itemOffset + 4 + length, index->size()});
+            info.mDataPos = dataOffset + itemOffset + 4;
+            info.mSize = std::uint32_t(length);
+            index->push_back(std::move(info));
+        }
+    }
+    std::sort(itemsUsed.begin(), itemsUsed.end());
+    for (std::size_t k = 1; k < itemsUsed.size(); ++k)
+    {
+        if (itemsUsed[k].mStart < itemsUsed[k - 1].mEnd)
+        {
+            const SResourceInfo& info = (*index)[itemsUsed[k].mIndex];
+            return Fail(why, "'" + CodeToString(info.mType) + "' " + std::to_string(info.mID) +
+                                 " shares its bytes with another resource");
         }
     }
     return kNoErr;

@@ -6,6 +6,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -22,6 +23,18 @@ struct SResourceEntry
     std::vector<std::uint8_t> mData;
 };
 
+// What the map says about one resource, without its bytes.
+struct SResourceInfo
+{
+    std::uint32_t mType = 0;
+    std::int16_t mID = 0;
+    bool mHasName = false;
+    std::string mName;
+    std::uint8_t mAttributes = 0;
+    std::uint64_t mDataPos = 0; // where the resource's bytes start in the file
+    std::uint32_t mSize = 0;
+};
+
 class CResourceFork
 {
 public:
@@ -30,9 +43,18 @@ public:
     static constexpr std::uint32_t kDataOffset = 256;
     static constexpr std::uint32_t kMaxDataArea = 0xFFFFFF; // 3-byte data offsets
 
+    // Reads `size` bytes at `offset` of a file into `into`; false when they cannot be read.
+    using TReadAt = std::function<bool(std::uint64_t offset, std::size_t size, std::uint8_t* into)>;
+
     // Parses a whole file. On failure returns kMapReadErr and tells why.
     static TOSErr Parse(const std::uint8_t* bytes, std::size_t size, CResourceFork* out,
                         std::string* why);
+    // Reads only the header, the map and each resource's length word of a file of `fileSize`
+    // bytes, and checks them as Parse does. kMapReadErr for a damaged file, kIOErr when
+    // `read` fails; `why` tells which.
+    static TOSErr ParseIndex(const TReadAt& read, std::uint64_t fileSize,
+                             std::vector<SResourceInfo>* index, std::uint16_t* fileAttributes,
+                             std::string* why);
     // The file image: header, data area, map. Fails (kParamErr, with the reason)
     // when the contents do not fit the format's offset fields.
     TOSErr Serialize(std::vector<std::uint8_t>* out, std::string* why) const;
@@ -49,8 +71,9 @@ public:
     static std::string CodeToString(std::uint32_t code);
 
 private:
-    static TOSErr ParseInto(const std::uint8_t* bytes, std::size_t size, CResourceFork* out,
-                            std::string* why);
+    static TOSErr ParseIndexInto(const TReadAt& read, std::uint64_t fileSize,
+                                 std::vector<SResourceInfo>* index, std::uint16_t* fileAttributes,
+                                 std::string* why);
 
     std::vector<SResourceEntry> fEntries;
     std::uint16_t fFileAttributes = 0;

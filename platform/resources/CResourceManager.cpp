@@ -5,12 +5,12 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
-#include <fstream>
-#include <iterator>
+#include <fcntl.h>
 #include <map>
 #include <memory>
 #include <mutex>
 #include <sys/stat.h>
+#include <unistd.h>
 
 namespace NSPlatform
 {
@@ -18,10 +18,52 @@ namespace NSPlatform
 namespace
 {
 
+// One open resource file: its index, and where the bytes come from: the file itself (read
+// when a resource is asked for) or an image handed over in memory.
 struct SOpenFile
 {
+    SOpenFile() = default;
+    SOpenFile(const SOpenFile&) = delete;
+    SOpenFile& operator=(const SOpenFile&) = delete;
+    ~SOpenFile()
+    {
+        if (mFD >= 0)
+            close(mFD);
+    }
+
+    bool ReadAt(std::uint64_t offset, std::size_t size, std::uint8_t* into) const
+    {
+        if (mFD < 0)
+        {
+            if (offset > mImage.size() || size > mImage.size() - offset)
+                return false;
+            std::copy(mImage.begin() + long(offset), mImage.begin() + long(offset + size), into);
+            return true;
+        }
+        std::size_t done = 0;
+        while (done < size)
+        {
+            const ssize_t got = pread(mFD, into + done, size - done, off_t(offset + done));
+            if (got < 0 && errno == EINTR)
+                continue;
+            if (got <= 0)
+                return false; // an error, or the file shrank since it was opened
+            done += std::size_t(got);
+        }
+        return true;
+    }
+
+    const SResourceInfo* Find(std::uint32_t type, std::int16_t id) const
+    {
+        const auto found = mByKey.find({type, id});
+        return found == mByKey.end() ? nullptr : &mIndex[found->second];
+    }
+
     std::string mPath;
-    CResourceFork mFork;
+    int mFD = -1;
+    std::vector<std::uint8_t> mImage;
+    std::vector<SResourceInfo> mIndex;
+    std::map<std::pair<std::uint32_t, std::int16_t>, std::size_t> mByKey;
 };
 
 std::recursive_mutex gMutex;
@@ -80,10 +122,50 @@ std::int16_t Install(std::unique_ptr<SOpenFile> file)
     return ref;
 }
 
-const CResourceFork* Current()
+const SOpenFile* Current()
 {
     auto found = gFiles.find(gCurrent);
-    return found == gFiles.end() ? nullptr : &found->second->mFork;
+    return found == gFiles.end() ? nullptr : found->second.get();
+}
+
+// Reads the index of `file` (whose bytes ReadAt already reaches); false with the
+// failure recorded.
+bool Index(SOpenFile* file, std::uint64_t size)
+{
+    std::string why;
+    std::uint16_t attributes = 0;
+    const TOSErr result = CResourceFork::ParseIndex(
+        [file](std::uint64_t offset, std::size_t length, std::uint8_t* into)
+        { return file->ReadAt(offset, length, into); },
+        size, &file->mIndex, &attributes, &why);
+    if (result != kNoErr)
+    {
+        gResError = result;
+        gOpenFailure = result == kMapReadErr ? "not a valid resource file: " + why : why;
+        return false;
+    }
+    for (std::size_t i = 0; i < file->mIndex.size(); ++i)
+        file->mByKey.emplace(std::make_pair(file->mIndex[i].mType, file->mIndex[i].mID), i);
+    return true;
+}
+
+// The bytes of one resource as a new resource handle; null with gResError set.
+THandle ReadResource(const SOpenFile& file, const SResourceInfo& info)
+{
+    THandle handle = CMemoryHandles::NewResourceHandle(nullptr, info.mSize);
+    if (handle == nullptr)
+    {
+        gResError = kMemFullErr;
+        return nullptr;
+    }
+    if (info.mSize > 0 &&
+        !file.ReadAt(info.mDataPos, info.mSize, reinterpret_cast<std::uint8_t*>(*handle)))
+    {
+        CMemoryHandles::DisposeHandle(handle);
+        gResError = kIOErr;
+        return nullptr;
+    }
+    return handle;
 }
 
 } // namespace
@@ -96,44 +178,42 @@ std::int16_t CResourceManager::OpenResFile(const SNativeFileSpec& spec)
 std::int16_t CResourceManager::OpenResFile(const std::string& path)
 {
     std::lock_guard<std::recursive_mutex> lock(gMutex);
-    struct stat info;
-    if (stat(path.c_str(), &info) != 0)
+    auto file = std::make_unique<SOpenFile>();
+    file->mPath = path;
+    // O_NONBLOCK: opening a named pipe must not wait for a writer; it is refused below.
+    file->mFD = open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
+    if (file->mFD < 0)
     {
-        gResError =
-            errno == ENOENT || errno == ENOTDIR ? kResFileNotFoundErr : ResultFromErrno(errno);
+        const int error = errno;
+        gResError = error == ENOENT || error == ENOTDIR ? kResFileNotFoundErr
+                    : error == EACCES || error == EPERM ? kPermissionErr
+                                                        : ResultFromErrno(error);
+        gOpenFailure = std::strerror(error);
+        return kNoFile;
+    }
+    struct stat info;
+    if (fstat(file->mFD, &info) != 0)
+    {
+        gResError = kIOErr;
         gOpenFailure = std::strerror(errno);
         return kNoFile;
     }
     if (!S_ISREG(info.st_mode))
     {
         gResError = kResFileNotFoundErr;
-        gOpenFailure = "not a regular file";
+        gOpenFailure =
+            S_ISDIR(info.st_mode) ? "is a folder, not a resource file" : "not a regular file";
         return kNoFile;
     }
-    std::ifstream in(path, std::ios::binary);
-    if (!in)
-    {
-        gResError = kPermissionErr;
-        gOpenFailure = std::strerror(errno);
-        return kNoFile;
-    }
-    const std::vector<std::uint8_t> bytes((std::istreambuf_iterator<char>(in)),
-                                          std::istreambuf_iterator<char>());
-    if (in.bad())
-    {
-        gResError = kIOErr;
-        gOpenFailure = "read error";
-        return kNoFile;
-    }
-    auto file = std::make_unique<SOpenFile>();
-    file->mPath = path;
-    std::string why;
-    if (CResourceFork::Parse(bytes.data(), bytes.size(), &file->mFork, &why) != kNoErr)
+    if (std::uint64_t(info.st_size) > kMaxFileSize)
     {
         gResError = kMapReadErr;
-        gOpenFailure = "not a valid resource file: " + why;
+        gOpenFailure = "too large for a resource file (" + std::to_string(info.st_size) +
+                       " bytes; at most " + std::to_string(kMaxFileSize) + ")";
         return kNoFile;
     }
+    if (!Index(file.get(), std::uint64_t(info.st_size)))
+        return kNoFile;
     return Install(std::move(file));
 }
 
@@ -141,13 +221,9 @@ std::int16_t CResourceManager::OpenResImage(const std::uint8_t* bytes, std::size
 {
     std::lock_guard<std::recursive_mutex> lock(gMutex);
     auto file = std::make_unique<SOpenFile>();
-    std::string why;
-    if (CResourceFork::Parse(bytes, size, &file->mFork, &why) != kNoErr)
-    {
-        gResError = kMapReadErr;
-        gOpenFailure = "not a valid resource file: " + why;
+    file->mImage.assign(bytes, bytes + size);
+    if (!Index(file.get(), size))
         return kNoFile;
-    }
     return Install(std::move(file));
 }
 
@@ -206,25 +282,22 @@ std::string CResourceManager::GetPath(std::int16_t ref)
 THandle CResourceManager::Get1Resource(std::uint32_t type, std::int16_t id)
 {
     std::lock_guard<std::recursive_mutex> lock(gMutex);
-    const CResourceFork* fork = Current();
-    if (fork == nullptr)
+    const SOpenFile* file = Current();
+    if (file == nullptr)
     {
         gResError = kResFileNotFoundErr;
         return nullptr;
     }
-    const SResourceEntry* entry = fork->Find(type, id);
-    if (entry == nullptr)
+    const SResourceInfo* info = file->Find(type, id);
+    if (info == nullptr)
     {
         gResError = kResNotFoundErr;
         return nullptr;
     }
-    THandle handle = CMemoryHandles::NewResourceHandle(entry->mData.data(), entry->mData.size());
+    THandle handle = ReadResource(*file, *info);
     if (handle == nullptr)
-    {
-        gResError = kMemFullErr;
         return nullptr;
-    }
-    DialogToHostOrder(type, reinterpret_cast<std::uint8_t*>(*handle), entry->mData.size());
+    DialogToHostOrder(type, reinterpret_cast<std::uint8_t*>(*handle), info->mSize);
     gResError = kNoErr;
     return handle;
 }
@@ -245,15 +318,20 @@ void CResourceManager::GetIndString(unsigned char* text, std::int16_t id, std::i
 {
     std::lock_guard<std::recursive_mutex> lock(gMutex);
     text[0] = 0;
-    const CResourceFork* fork = Current();
-    const SResourceEntry* entry = fork == nullptr ? nullptr : fork->Find(kSTRList, id);
-    if (entry == nullptr)
+    const SOpenFile* file = Current();
+    const SResourceInfo* info = file == nullptr ? nullptr : file->Find(kSTRList, id);
+    if (info == nullptr)
     {
-        gResError = fork == nullptr ? kResFileNotFoundErr : kResNotFoundErr;
+        gResError = file == nullptr ? kResFileNotFoundErr : kResNotFoundErr;
+        return;
+    }
+    std::vector<std::uint8_t> data(info->mSize);
+    if (!data.empty() && !file->ReadAt(info->mDataPos, data.size(), data.data()))
+    {
+        gResError = kIOErr;
         return;
     }
     gResError = kNoErr;
-    const std::vector<std::uint8_t>& data = entry->mData;
     if (data.size() < 2 || index < 1)
         return;
     const int count = (data[0] << 8) | data[1];

@@ -19,11 +19,16 @@ class CResourceManager
 {
 public:
     static constexpr std::int16_t kNoFile = -1;
+    // A resource file holds at most 16 MiB of resources (3-byte offsets) and a map of well under
+    // a megabyte; a file of more than twice that is refused before anything is read.
+    static constexpr std::uint64_t kMaxFileSize = 32u << 20;
 
     // Opens a resource file read-only and makes it current. Returns its
     // reference number, or kNoFile with ResError() set: kResFileNotFoundErr
-    // for a missing file, kMapReadErr for a malformed one, another code for
-    // other failures. GetOpenFailure() then describes the failure in words.
+    // for a missing file (or one that is not a regular file), kMapReadErr for
+    // a malformed or oversized one, another code for other failures.
+    // GetOpenFailure() then describes the failure in words. Only the map is
+    // read now; a resource's bytes are read when it is asked for.
     static std::int16_t OpenResFile(const SNativeFileSpec& spec);
     static std::int16_t OpenResFile(const std::string& path);
     // Opens a file image already in memory (tests, fuzzing).

@@ -4,6 +4,7 @@
 #include "Portable/update/COSImageReport.h"
 #include "framework/files/XBase.h"
 #include "framework/media/CMemoryMedia.h"
+#include "platform/files/CFileReplacer.h"
 
 #include <cerrno>
 #include <cstdlib>
@@ -112,13 +113,13 @@ int COSImageTool::Run(int argc, char** argv)
     if (command == "--help" || command == "-h" || command == "help")
     {
         PrintHelp(fOut);
-        return kExitInstallable;
+        return FinishOutput(kExitInstallable);
     }
     if (command != "check" && command != "build")
         return UsageError("unknown command '" + command + "'");
     try
     {
-        return command == "check" ? RunCheck(args) : RunBuild(args);
+        return FinishOutput(command == "check" ? RunCheck(args) : RunBuild(args));
     }
     catch (const std::bad_alloc&)
     {
@@ -129,6 +130,20 @@ int COSImageTool::Run(int argc, char** argv)
         std::fprintf(fErr, "%s: %s\n", kProgram, e.what());
     }
     return kExitUsage;
+}
+
+int COSImageTool::FinishOutput(int exitCode) const
+{
+    // A verdict nobody could read is no verdict: a full disk or a closed pipe is an I/O error.
+    errno = 0;
+    if (std::fflush(fOut) != 0 || std::ferror(fOut))
+    {
+        const int error = errno != 0 ? errno : EIO;
+        std::fprintf(fErr, "%s: cannot write standard output: %s\n", kProgram,
+                     std::strerror(error));
+        return kExitUsage;
+    }
+    return exitCode;
 }
 
 int COSImageTool::UsageError(const std::string& message) const
@@ -171,6 +186,14 @@ void COSImageTool::PrintHelp(FILE* to) const
 
 bool COSImageTool::ReadFile(const std::string& path, std::vector<uint8_t>& data, std::string& error)
 {
+    const auto tooLarge = [&](long long size)
+    {
+        error = "'" + path + "' is too large (" +
+                (size < 0 ? std::string("more than ") + std::to_string(kMaxFileSize)
+                          : std::to_string(size)) +
+                " bytes; at most " + std::to_string(kMaxFileSize) + ")";
+        return false;
+    };
     FILE* file = std::fopen(path.c_str(), "rb");
     if (file == nullptr)
     {
@@ -184,8 +207,16 @@ bool COSImageTool::ReadFile(const std::string& path, std::vector<uint8_t>& data,
         error = "cannot read '" + path + "': it is a folder";
         return false;
     }
+    // A regular file's size is known before a byte is read, so an oversized one costs nothing.
+    if (S_ISREG(st.st_mode) && st.st_size > kMaxFileSize)
+    {
+        std::fclose(file);
+        return tooLarge(static_cast<long long>(st.st_size));
+    }
 
     data.clear();
+    if (S_ISREG(st.st_mode))
+        data.reserve(static_cast<size_t>(st.st_size));
     uint8_t chunk[64 * 1024];
     bool ok = true;
     for (;;)
@@ -193,8 +224,7 @@ bool COSImageTool::ReadFile(const std::string& path, std::vector<uint8_t>& data,
         const size_t n = std::fread(chunk, 1, sizeof(chunk), file);
         if (static_cast<int64_t>(data.size() + n) > kMaxFileSize)
         {
-            error = "'" + path + "' is too large (at most 2 GiB)";
-            ok = false;
+            ok = tooLarge(-1); // a pipe or device that keeps giving
             break;
         }
         data.insert(data.end(), chunk, chunk + n);
@@ -210,109 +240,6 @@ bool COSImageTool::ReadFile(const std::string& path, std::vector<uint8_t>& data,
     }
     std::fclose(file);
     return ok;
-}
-
-namespace
-{
-
-// Writes all of data to fd; false with errno set on failure.
-bool WriteAll(int fd, const std::vector<uint8_t>& data)
-{
-    size_t done = 0;
-    while (done < data.size())
-    {
-        const ssize_t n = write(fd, data.data() + done, data.size() - done);
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0)
-        {
-            if (n == 0)
-                errno = ENOSPC;
-            return false;
-        }
-        done += static_cast<size_t>(n);
-    }
-    return true;
-}
-
-} // namespace
-
-bool COSImageTool::WriteFileAtomically(const std::string& outputPath,
-                                       const std::vector<uint8_t>& data, std::string& error)
-{
-    // A device, a pipe or /dev/stdout is written in place: renaming a new file over it would
-    // replace the device node or the link instead of writing to it.
-    struct stat target = {};
-    if (stat(outputPath.c_str(), &target) == 0 && !S_ISREG(target.st_mode))
-    {
-        if (S_ISDIR(target.st_mode))
-        {
-            error = "cannot write '" + outputPath + "': it is a folder";
-            return false;
-        }
-        const int fd = open(outputPath.c_str(), O_WRONLY | O_TRUNC | O_CLOEXEC);
-        if (fd < 0 || !WriteAll(fd, data))
-        {
-            error = "cannot write '" + outputPath + "': " + std::strerror(errno);
-            if (fd >= 0)
-                close(fd);
-            return false;
-        }
-        if (close(fd) != 0)
-        {
-            error = "cannot write '" + outputPath + "': " + std::strerror(errno);
-            return false;
-        }
-        return true;
-    }
-
-    // A symbolic link to an image keeps being a link: the file it points at is replaced.
-    std::string path = outputPath;
-    struct stat link = {};
-    if (lstat(outputPath.c_str(), &link) == 0 && S_ISLNK(link.st_mode))
-    {
-        char* resolved = realpath(outputPath.c_str(), nullptr);
-        if (resolved != nullptr)
-        {
-            path = resolved;
-            std::free(resolved);
-        }
-    }
-
-    std::string temp = path + ".XXXXXX";
-    std::vector<char> name(temp.begin(), temp.end());
-    name.push_back('\0');
-    const int fd = mkstemp(name.data());
-    if (fd < 0)
-    {
-        error = "cannot create '" + path + "': " + std::strerror(errno);
-        return false;
-    }
-    temp = name.data();
-
-    if (!WriteAll(fd, data))
-    {
-        error = "cannot write '" + path + "': " + std::strerror(errno);
-        close(fd);
-        unlink(temp.c_str());
-        return false;
-    }
-    // mkstemp makes the file private; an image is an ordinary document.
-    const mode_t mask = umask(0);
-    umask(mask);
-    if (fchmod(fd, 0666 & ~mask) != 0 || fsync(fd) != 0 || close(fd) != 0)
-    {
-        error = "cannot write '" + path + "': " + std::strerror(errno);
-        unlink(temp.c_str());
-        return false;
-    }
-    if (std::rename(temp.c_str(), path.c_str()) != 0)
-    {
-        error = "cannot write '" + path + "': " + std::strerror(errno);
-        unlink(temp.c_str());
-        return false;
-    }
-    return true;
 }
 
 int COSImageTool::RunCheck(const std::vector<std::string>& args)
@@ -368,7 +295,7 @@ int COSImageTool::RunCheck(const std::vector<std::string>& args)
                              s.mEntry.mAddr, s.mEntry.mComprSize, verdict);
             }
         }
-        std::fprintf(fOut, "%s\n", report.GetVerdictText().c_str());
+        std::fprintf(fOut, "%s\n", Printable(report.GetVerdictText()).c_str());
         return report.IsInstallable() ? kExitInstallable : kExitNotInstallable;
     }
     catch (const NSWayfarer::XBase&)
@@ -507,10 +434,12 @@ int COSImageTool::RunBuild(const std::vector<std::string>& args)
         return UsageError("no section is named CODE (the updater needs one; --allow-no-code "
                           "builds anyway)");
 
-    std::string error;
-    if (!WriteFileAtomically(output, builder.Build(), error))
+    const std::vector<uint8_t> image = builder.Build();
+    if (const int failure = NSPlatform::CFileReplacer::Write(output, image.data(), image.size());
+        failure != 0)
     {
-        std::fprintf(fErr, "%s: %s\n", kProgram, error.c_str());
+        std::fprintf(fErr, "%s: %s\n", kProgram,
+                     NSPlatform::CFileReplacer::Describe(output, failure).c_str());
         return kExitUsage;
     }
     std::fprintf(fOut, "Wrote %s: %lld bytes, %d section%s, %s\n", output.c_str(),

@@ -29,14 +29,11 @@ private:
     int RunBuild(const std::vector<std::string>& args);
     void PrintHelp(FILE* to) const;
     int UsageError(const std::string& message) const;
+    // Flushes the output; when it could not be written, says so and turns the result into 2.
+    int FinishOutput(int exitCode) const;
 
     // Reads a whole file; on failure puts a message in error and returns false.
     static bool ReadFile(const std::string& path, std::vector<uint8_t>& data, std::string& error);
-    // Writes through a temporary file in the same folder and renames it into place, so a failed
-    // build never leaves a half-written image under the final name. A symbolic link keeps
-    // pointing at the replaced file; a device or a pipe is written in place.
-    static bool WriteFileAtomically(const std::string& path, const std::vector<uint8_t>& data,
-                                    std::string& error);
 
     FILE* fOut;
     FILE* fErr;

@@ -1,11 +1,13 @@
 #include "tools/rsrc/CResourceSource.h"
 
+#include <algorithm>
 #include <cctype>
 #include <cerrno>
 #include <cstring>
-#include <fstream>
-#include <iterator>
+#include <fcntl.h>
 #include <sstream>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace NSResourceTool
 {
@@ -44,6 +46,33 @@ int HexDigit(char c)
     return -1;
 }
 
+// "M.N" or "M.N.F", each part plain decimal digits; false for anything else. A part stops
+// growing past 1000, so no value can wrap into range.
+bool VersionParts(const std::string& text, unsigned parts[3])
+{
+    int count = 0;
+    std::size_t i = 0;
+    while (count < 3)
+    {
+        const std::size_t start = i;
+        unsigned value = 0;
+        while (i < text.size() && text[i] >= '0' && text[i] <= '9')
+        {
+            value = std::min(value * 10 + unsigned(text[i] - '0'), 1000u);
+            ++i;
+        }
+        if (i == start)
+            return false;
+        parts[count++] = value;
+        if (i == text.size())
+            return count >= 2;
+        if (text[i] != '.')
+            return false;
+        ++i;
+    }
+    return false;
+}
+
 } // namespace
 
 CResourceSource::CResourceSource(std::map<std::string, std::string> defines)
@@ -51,12 +80,54 @@ CResourceSource::CResourceSource(std::map<std::string, std::string> defines)
 {
 }
 
+std::string CResourceSource::ReadRegularFile(const std::string& path, std::uint64_t limit,
+                                             const std::string& context)
+{
+    // O_NONBLOCK: a named pipe must be refused, not waited on.
+    const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
+    if (fd < 0)
+        throw XSourceInputError(context + "cannot read " + path + ": " + std::strerror(errno));
+    struct stat info = {};
+    std::string failure;
+    if (fstat(fd, &info) != 0)
+        failure = std::strerror(errno);
+    else if (S_ISDIR(info.st_mode))
+        failure = "it is a folder";
+    else if (!S_ISREG(info.st_mode))
+        failure = "not a regular file";
+    else if (std::uint64_t(info.st_size) > limit)
+        failure = "too large (" + std::to_string(info.st_size) + " bytes; at most " +
+                  std::to_string(limit) + ")";
+    std::string bytes;
+    if (failure.empty())
+    {
+        bytes.resize(std::size_t(info.st_size));
+        std::size_t done = 0;
+        while (done < bytes.size())
+        {
+            const ssize_t got = read(fd, bytes.data() + done, bytes.size() - done);
+            if (got < 0 && errno == EINTR)
+                continue;
+            if (got < 0)
+            {
+                failure = std::strerror(errno);
+                break;
+            }
+            if (got == 0)
+                break; // shrank while read: take what is there
+            done += std::size_t(got);
+        }
+        bytes.resize(done);
+    }
+    close(fd);
+    if (!failure.empty())
+        throw XSourceInputError(context + "cannot read " + path + ": " + failure);
+    return bytes;
+}
+
 void CResourceSource::CompileFile(const std::string& path)
 {
-    std::ifstream in(path, std::ios::binary);
-    if (!in)
-        throw XSourceError(path + ": cannot read: " + std::strerror(errno));
-    const std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    const std::string text = ReadRegularFile(path, kMaxDescription, "");
     const std::size_t slash = path.find_last_of('/');
     Compile(text, path, slash == std::string::npos ? "." : path.substr(0, slash == 0 ? 1 : slash));
 }
@@ -284,6 +355,8 @@ std::uint32_t CResourceSource::TypeCode(const SToken& token) const
 {
     if (token.mKind == SToken::kHeredoc || token.mText.size() != 4)
         Fail("a resource type has exactly four characters (quote it when it holds a blank)");
+    if (token.mText.find('\0') != std::string::npos)
+        Fail("a resource type cannot hold a NUL byte");
     return CResourceFork::PackCode(token.mText.c_str());
 }
 
@@ -314,14 +387,9 @@ std::vector<std::uint8_t> CResourceSource::Hex(const std::string& text) const
 std::vector<std::uint8_t> CResourceSource::ReadFileBytes(const std::string& path) const
 {
     const std::string full = !path.empty() && path[0] == '/' ? path : fBaseFolder + "/" + path;
-    std::ifstream in(full, std::ios::binary);
-    if (!in)
-        Fail("cannot read " + full + ": " + std::strerror(errno));
-    std::vector<std::uint8_t> bytes((std::istreambuf_iterator<char>(in)),
-                                    std::istreambuf_iterator<char>());
-    if (in.bad())
-        Fail("error reading " + full);
-    return bytes;
+    const std::string bytes =
+        ReadRegularFile(full, kMaxResourceFile, fFileName + ":" + std::to_string(fLine) + ": ");
+    return std::vector<std::uint8_t>(bytes.begin(), bytes.end());
 }
 
 void CResourceSource::ParseResource(const std::vector<SToken>& tokens)
@@ -367,7 +435,10 @@ void CResourceSource::ParseResource(const std::vector<SToken>& tokens)
     {
         if (args.size() != 1)
             Fail("expected: file \"PATH\"");
-        entry.mData = ReadFileBytes(Str(args[0], "the path"));
+        const std::string path = Str(args[0], "the path");
+        if (path.find('\0') != std::string::npos)
+            Fail("a path cannot hold a NUL byte");
+        entry.mData = ReadFileBytes(path);
     }
     else if (kind == "text")
     {
@@ -594,23 +665,15 @@ std::vector<std::uint8_t> CResourceSource::Version()
         const std::string& field = tokens[0].mText;
         if (field == "number" && tokens.size() == 2 && tokens[1].mKind == SToken::kWord)
         {
-            unsigned a = 0, b = 0, c = 0;
-            int used = -1;
-            const std::string& text = tokens[1].mText;
             // Two or three parts and nothing after them ("1.2x" is a mistake,
-            // not version 1.2).
-            int n = std::sscanf(text.c_str(), "%u.%u.%u%n", &a, &b, &c, &used);
-            if (n != 3 || used != int(text.size()))
-            {
-                used = -1;
-                n = std::sscanf(text.c_str(), "%u.%u%n", &a, &b, &used);
-                c = 0;
-            }
-            if (n < 2 || used != int(text.size()) || a > 99 || b > 15 || c > 15)
+            // not version 1.2); a part too large is refused, never wrapped.
+            unsigned parts[3] = {0, 0, 0};
+            if (!VersionParts(tokens[1].mText, parts) || parts[0] > 99 || parts[1] > 15 ||
+                parts[2] > 15)
                 Fail("expected number MAJOR.MINOR[.FIX] (major 0-99, minor and fix 0-15)");
-            major = a;
-            minor = b;
-            bugFix = c;
+            major = parts[0];
+            minor = parts[1];
+            bugFix = parts[2];
             haveVersion = true;
         }
         else if (field == "stage" && tokens.size() == 2)

@@ -19,6 +19,14 @@ public:
     using std::runtime_error::runtime_error;
 };
 
+// A description, or a file it names, that could not be read (a folder, a device, a file too
+// large to be a resource, an I/O error): the fault is the input's, not the text's.
+class XSourceInputError : public XSourceError
+{
+public:
+    using XSourceError::XSourceError;
+};
+
 class CResourceSource
 {
 public:
@@ -37,6 +45,10 @@ public:
     // make it octal), or hexadecimal after "0x"; an optional sign. False for
     // anything else or a value outside long.
     static bool ParseNumber(const std::string& text, long* value);
+
+    // A "file" resource can hold no more than a resource file's data area.
+    static constexpr std::uint64_t kMaxResourceFile = NSPlatform::CResourceFork::kMaxDataArea;
+    static constexpr std::uint64_t kMaxDescription = 64u << 20;
 
 private:
     struct SToken
@@ -62,6 +74,10 @@ private:
     std::uint32_t TypeCode(const SToken& token) const;
     std::vector<std::uint8_t> Hex(const std::string& text) const;
     std::vector<std::uint8_t> ReadFileBytes(const std::string& path) const;
+    // The whole of a regular file of at most `limit` bytes; anything else is refused with an
+    // XSourceInputError whose message starts with `context`.
+    static std::string ReadRegularFile(const std::string& path, std::uint64_t limit,
+                                       const std::string& context);
 
     void ParseResource(const std::vector<SToken>& tokens);
     std::vector<std::uint8_t> Dialog();

@@ -1,5 +1,6 @@
 // kelt-rsrc: builds, lists and extracts resource files.
 
+#include "platform/files/CFileReplacer.h"
 #include "platform/resources/CResourceFork.h"
 #include "tools/rsrc/CResourceSource.h"
 
@@ -7,16 +8,18 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
-#include <fstream>
+#include <exception>
+#include <fcntl.h>
 #include <iostream>
-#include <iterator>
 #include <map>
+#include <new>
 #include <string>
+#include <sys/stat.h>
 #include <unistd.h>
 #include <vector>
 
 using NSPlatform::CResourceFork;
-using NSPlatform::SResourceEntry;
+using NSPlatform::SResourceInfo;
 
 namespace
 {
@@ -31,23 +34,97 @@ int Usage()
     return 2;
 }
 
-bool LoadFork(const std::string& path, CResourceFork* fork)
+// Exit statuses: 1 a mistake in the contents (a description, a damaged file, a missing
+// resource); 2 usage and input/output errors.
+constexpr int kExitContents = 1;
+constexpr int kExitIO = 2;
+
+// The index of a resource file, whose bytes stay in the file until asked for.
+class CResourceFileIndex
 {
-    std::ifstream in(path, std::ios::binary);
-    if (!in)
+public:
+    CResourceFileIndex() = default;
+    CResourceFileIndex(const CResourceFileIndex&) = delete;
+    CResourceFileIndex& operator=(const CResourceFileIndex&) = delete;
+    ~CResourceFileIndex()
     {
-        std::cerr << "kelt-rsrc: " << path << ": " << std::strerror(errno) << '\n';
-        return false;
+        if (fFD >= 0)
+            close(fFD);
     }
-    const std::vector<std::uint8_t> bytes((std::istreambuf_iterator<char>(in)),
-                                          std::istreambuf_iterator<char>());
-    std::string why;
-    if (CResourceFork::Parse(bytes.data(), bytes.size(), fork, &why) != NSPlatform::kNoErr)
+
+    // 0, or the exit status after the message is printed.
+    int Open(const std::string& path)
     {
-        std::cerr << "kelt-rsrc: " << path << ": not a valid resource file: " << why << '\n';
-        return false;
+        fPath = path;
+        fFD = open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
+        struct stat info = {};
+        if (fFD < 0 || fstat(fFD, &info) != 0)
+            return Failure(std::strerror(errno), kExitIO);
+        if (S_ISDIR(info.st_mode))
+            return Failure("is a folder, not a resource file", kExitIO);
+        // A device or pipe never ends, or ends where it likes: a resource file is a file.
+        if (!S_ISREG(info.st_mode))
+            return Failure("not a regular file", kExitIO);
+        if (std::uint64_t(info.st_size) > kMaxFileSize)
+            return Failure("too large for a resource file (" + std::to_string(info.st_size) +
+                               " bytes; at most " + std::to_string(kMaxFileSize) + ")",
+                           kExitIO);
+        std::string why;
+        std::uint16_t attributes = 0;
+        const NSPlatform::TOSErr result = CResourceFork::ParseIndex(
+            [this](std::uint64_t offset, std::size_t size, std::uint8_t* into)
+            { return ReadAt(offset, size, into); },
+            std::uint64_t(info.st_size), &fIndex, &attributes, &why);
+        if (result == NSPlatform::kMapReadErr)
+            return Failure("not a valid resource file: " + why, kExitContents);
+        if (result != NSPlatform::kNoErr)
+            return Failure(why, kExitIO);
+        return 0;
     }
-    return true;
+
+    const std::vector<SResourceInfo>& GetIndex() const { return fIndex; }
+
+    bool ReadAt(std::uint64_t offset, std::size_t size, std::uint8_t* into) const
+    {
+        std::size_t done = 0;
+        while (done < size)
+        {
+            const ssize_t got = pread(fFD, into + done, size - done, off_t(offset + done));
+            if (got < 0 && errno == EINTR)
+                continue;
+            if (got <= 0)
+                return false;
+            done += std::size_t(got);
+        }
+        return true;
+    }
+
+private:
+    // The same limit the updater applies: 16 MiB of resources and a map, with room to spare.
+    static constexpr std::uint64_t kMaxFileSize = 32u << 20;
+
+    int Failure(const std::string& why, int status) const
+    {
+        std::cerr << "kelt-rsrc: " << fPath << ": " << why << '\n';
+        return status;
+    }
+
+    std::string fPath;
+    int fFD = -1;
+    std::vector<SResourceInfo> fIndex;
+};
+
+// Flushes standard output; a listing nobody could read is an I/O error.
+int FinishOutput(int status)
+{
+    std::cout.flush();
+    if (!std::cout || std::fflush(stdout) != 0 || std::ferror(stdout))
+    {
+        std::cerr << "kelt-rsrc: cannot write standard output: "
+                  << std::strerror(errno != 0 ? errno : EIO) << '\n';
+        return kExitIO;
+    }
+    return status;
 }
 
 // The type as the listing shows it: quoted when it holds a blank or a byte
@@ -112,34 +189,26 @@ int Build(int argc, char** argv)
         if (compiler.GetFork().Serialize(&bytes, &why) != NSPlatform::kNoErr)
         {
             std::cerr << "kelt-rsrc: " << source << ": " << why << '\n';
-            return 1;
+            return kExitContents;
         }
+    }
+    catch (const NSResourceTool::XSourceInputError& error)
+    {
+        std::cerr << "kelt-rsrc: " << error.what() << '\n';
+        return kExitIO;
     }
     catch (const NSResourceTool::XSourceError& error)
     {
         std::cerr << "kelt-rsrc: " << error.what() << '\n';
-        return 1;
+        return kExitContents;
     }
-    // Written beside the target and renamed, so a failed build never leaves
-    // half a file under the final name.
-    const std::string temporary = output + ".tmp";
+    // A regular file is written beside the target and renamed, so a failed build never leaves
+    // half a file under the final name; a device or pipe is written in place.
+    if (const int error = NSPlatform::CFileReplacer::Write(output, bytes.data(), bytes.size());
+        error != 0)
     {
-        std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
-        out.write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
-        out.close();
-        if (!out)
-        {
-            std::cerr << "kelt-rsrc: cannot write " << temporary << ": " << std::strerror(errno)
-                      << '\n';
-            std::remove(temporary.c_str());
-            return 1;
-        }
-    }
-    if (std::rename(temporary.c_str(), output.c_str()) != 0)
-    {
-        std::cerr << "kelt-rsrc: cannot write " << output << ": " << std::strerror(errno) << '\n';
-        std::remove(temporary.c_str());
-        return 1;
+        std::cerr << "kelt-rsrc: " << NSPlatform::CFileReplacer::Describe(output, error) << '\n';
+        return kExitIO;
     }
     return 0;
 }
@@ -148,19 +217,18 @@ int List(int argc, char** argv)
 {
     if (argc != 3)
         return Usage();
-    CResourceFork fork;
-    if (!LoadFork(argv[2], &fork))
-        return 1;
-    std::vector<const SResourceEntry*> entries;
-    for (const SResourceEntry& entry : fork.GetEntries())
+    CResourceFileIndex file;
+    if (const int status = file.Open(argv[2]); status != 0)
+        return status;
+    std::vector<const SResourceInfo*> entries;
+    for (const SResourceInfo& entry : file.GetIndex())
         entries.push_back(&entry);
     std::sort(entries.begin(), entries.end(),
-              [](const SResourceEntry* a, const SResourceEntry* b)
+              [](const SResourceInfo* a, const SResourceInfo* b)
               { return a->mType != b->mType ? a->mType < b->mType : a->mID < b->mID; });
-    for (const SResourceEntry* entry : entries)
-        std::cout << ShowType(entry->mType) << ' ' << entry->mID << ' ' << entry->mData.size()
-                  << '\n';
-    return 0;
+    for (const SResourceInfo* entry : entries)
+        std::cout << ShowType(entry->mType) << ' ' << entry->mID << ' ' << entry->mSize << '\n';
+    return FinishOutput(0);
 }
 
 int Extract(int argc, char** argv)
@@ -180,40 +248,44 @@ int Extract(int argc, char** argv)
         std::cerr << "kelt-rsrc: bad resource id \"" << argv[4] << "\"\n";
         return 2;
     }
-    CResourceFork fork;
-    if (!LoadFork(argv[2], &fork))
-        return 1;
-    const SResourceEntry* entry =
-        fork.Find(CResourceFork::PackCode(type.c_str()), std::int16_t(id));
-    if (entry == nullptr)
+    CResourceFileIndex file;
+    if (const int status = file.Open(argv[2]); status != 0)
+        return status;
+    const std::uint32_t code = CResourceFork::PackCode(type.c_str());
+    const auto found = std::find_if(file.GetIndex().begin(), file.GetIndex().end(),
+                                    [&](const SResourceInfo& entry)
+                                    { return entry.mType == code && entry.mID == id; });
+    if (found == file.GetIndex().end())
     {
-        std::cerr << "kelt-rsrc: " << argv[2] << ": no resource "
-                  << ShowType(CResourceFork::PackCode(type.c_str())) << ' ' << id << '\n';
-        return 1;
+        std::cerr << "kelt-rsrc: " << argv[2] << ": no resource " << ShowType(code) << ' ' << id
+                  << '\n';
+        return kExitContents;
+    }
+    std::vector<std::uint8_t> data(found->mSize);
+    if (!data.empty() && !file.ReadAt(found->mDataPos, data.size(), data.data()))
+    {
+        std::cerr << "kelt-rsrc: " << argv[2] << ": read error\n";
+        return kExitIO;
     }
     std::size_t done = 0;
-    while (done < entry->mData.size())
+    while (done < data.size())
     {
-        const ssize_t put =
-            write(STDOUT_FILENO, entry->mData.data() + done, entry->mData.size() - done);
+        const ssize_t put = write(STDOUT_FILENO, data.data() + done, data.size() - done);
         if (put < 0 && errno == EINTR)
             continue;
         if (put <= 0)
         {
-            std::cerr << "kelt-rsrc: write error: " << std::strerror(errno) << '\n';
-            return 1;
+            std::cerr << "kelt-rsrc: cannot write standard output: "
+                      << std::strerror(put < 0 ? errno : ENOSPC) << '\n';
+            return kExitIO;
         }
         done += std::size_t(put);
     }
     return 0;
 }
 
-} // namespace
-
-int main(int argc, char** argv)
+int Run(int argc, char** argv)
 {
-    if (argc < 2)
-        return Usage();
     const std::string command = argv[1];
     if (command == "build")
         return Build(argc, argv);
@@ -222,4 +294,26 @@ int main(int argc, char** argv)
     if (command == "extract")
         return Extract(argc, argv);
     return Usage();
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    if (argc < 2)
+        return Usage();
+    // Nothing that goes wrong may end the tool by an abort: every failure is a message.
+    try
+    {
+        return Run(argc, argv);
+    }
+    catch (const std::bad_alloc&)
+    {
+        std::cerr << "kelt-rsrc: not enough memory\n";
+    }
+    catch (const std::exception& error)
+    {
+        std::cerr << "kelt-rsrc: " << error.what() << '\n';
+    }
+    return kExitIO;
 }

@@ -3,6 +3,7 @@
 
 #include "framework/files/CDirScanner.h"
 #include "framework/files/CDirSpec.h"
+#include "framework/files/CFileCreator.h"
 #include "framework/files/CFileInfo.h"
 #include "framework/files/CFileSpec.h"
 #include "framework/files/CFileSpecList.h"
@@ -16,6 +17,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <csignal>
 #include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
@@ -24,6 +27,7 @@
 #include <linux/fs.h>
 #include <memory>
 #include <sys/ioctl.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/xattr.h>
 #include <unistd.h>
@@ -458,4 +462,56 @@ TEST(FileSpecLists, CopiesAreIndependentAndInOrder)
     EXPECT_EQ(copy.CountObjects(), 3u);
     copy = copy;
     EXPECT_EQ(copy.CountObjects(), 3u);
+}
+
+TEST_F(FilesTest, SavingOverAFileLosesNothingWhenTheWriteFails)
+{
+    WriteRaw("doc.txt", "keep");
+    fs::permissions(fDir + "/doc.txt", fs::perms(0640));
+    const CFileSpec spec = Spec("doc.txt");
+
+    // A file-size limit makes the write fail part-way; the old contents must survive it.
+    struct rlimit before = {};
+    ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &before), 0);
+    struct rlimit small = before;
+    small.rlim_cur = 100;
+    void (*oldHandler)(int) = signal(SIGXFSZ, SIG_IGN);
+    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
+    const std::vector<unsigned char> large(1000, 'n');
+    bool threw = false;
+    try
+    {
+        COpenFile::SaveFile(&spec, nullptr, nullptr, large.data(), long(large.size()));
+    }
+    catch (const XBase&) // XWrite, or XDiskFull on a file system that says so
+    {
+        threw = true;
+    }
+    setrlimit(RLIMIT_FSIZE, &before);
+    signal(SIGXFSZ, oldHandler);
+    EXPECT_TRUE(threw);
+    std::unique_ptr<CMemoryMedia> contents(COpenFile::LoadFile(&spec));
+    ASSERT_EQ(contents->GetSize(), 4);
+    EXPECT_EQ(0, std::memcmp(contents->GetBufferPtr(), "keep", 4));
+
+    // A save that succeeds replaces the contents, keeps the permissions and follows a link.
+    fs::create_symlink("doc.txt", fDir + "/link.txt");
+    const CFileSpec link = Spec("link.txt");
+    const CFileCreator creator("KPLU");
+    COpenFile::SaveFile(&link, &creator, &CFileType::kTextFileType, large.data(), 10);
+    EXPECT_TRUE(fs::is_symlink(fDir + "/link.txt"));
+    contents.reset(COpenFile::LoadFile(&spec));
+    EXPECT_EQ(contents->GetSize(), 10);
+    EXPECT_EQ(fs::status(fDir + "/doc.txt").permissions(), fs::perms(0640));
+    if (HasUserAttributes())
+    {
+        EXPECT_TRUE(spec.GetFileType().IsEqual("TEXT"));
+        EXPECT_TRUE(spec.MacGetCreator().IsEqual("KPLU"));
+    }
+    // No temporary file is left beside it, after the failure or the success.
+    std::vector<std::string> names;
+    for (const auto& entry : fs::directory_iterator(fDir))
+        names.push_back(entry.path().filename().string());
+    std::sort(names.begin(), names.end());
+    EXPECT_EQ(names, (std::vector<std::string>{"doc.txt", "link.txt"}));
 }

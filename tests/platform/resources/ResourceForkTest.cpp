@@ -6,6 +6,11 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <filesystem>
+#include <fstream>
+#include <unistd.h>
+
 using namespace NSPlatform;
 
 namespace
@@ -80,12 +85,15 @@ void Put(std::vector<uint8_t>& out, uint32_t value, int bytes)
 
 // A hand-made file: `types` type entries that all name the same reference
 // list of `refs` resources, each with a 1-byte item of its own, or all
-// pointing at one single item when `shareBytes`.
-std::vector<uint8_t> SharedFile(int types, int refs, bool shareBytes)
+// pointing at one single item when `shareBytes`. `padding` zero bytes end
+// both the data area and the map, room enough to hide any overlap from a
+// count of bytes.
+std::vector<uint8_t> SharedFile(int types, int refs, bool shareBytes, std::size_t padding = 0)
 {
     std::vector<uint8_t> data;
     for (int r = 0; r < (shareBytes ? 1 : refs); ++r)
         data.insert(data.end(), {0, 0, 0, 1, 'x'});
+    data.resize(data.size() + padding, 0);
     std::vector<uint8_t> map(16, 0);
     Put(map, 0, 4);
     Put(map, 0, 2);
@@ -107,6 +115,7 @@ std::vector<uint8_t> SharedFile(int types, int refs, bool shareBytes)
         Put(map, shareBytes ? 0 : uint32_t(5 * r), 3);
         Put(map, 0, 4);
     }
+    map.resize(map.size() + padding, 0);
     std::vector<uint8_t> file;
     Put(file, 16, 4);
     Put(file, uint32_t(16 + data.size()), 4);
@@ -137,6 +146,22 @@ TEST(ResourceFork, SharedListsAndBytesAreDamage)
     const std::vector<uint8_t> bytes = SharedFile(1, 2, true);
     EXPECT_EQ(CResourceFork::Parse(bytes.data(), bytes.size(), &fork, &why), kMapReadErr);
     EXPECT_NE(why.find("shares its bytes"), std::string::npos) << why;
+
+    // Padding makes room for every copy, but the copies still overlap.
+    for (const std::vector<uint8_t>& padded :
+         {SharedFile(20, 20, false, 12 * 400), SharedFile(1, 20, true, 5 * 20)})
+    {
+        why.clear();
+        EXPECT_EQ(CResourceFork::Parse(padded.data(), padded.size(), &fork, &why), kMapReadErr);
+        EXPECT_TRUE(why.find("overlap") != std::string::npos ||
+                    why.find("shares its bytes") != std::string::npos)
+            << why;
+        EXPECT_EQ(CResourceManager::OpenResImage(padded.data(), padded.size()),
+                  CResourceManager::kNoFile);
+    }
+    const std::vector<uint8_t> paddedSingle = SharedFile(1, 1, false, 100);
+    EXPECT_EQ(CResourceFork::Parse(paddedSingle.data(), paddedSingle.size(), &fork, &why), kNoErr)
+        << why;
 }
 
 TEST(ResourceFork, RefusesWhatDoesNotFit)
@@ -210,4 +235,62 @@ TEST(ResourceManager, TruncatedItemListsConvertOnlyWhatIsThere)
     EXPECT_EQ(items[16], 0x34);
     EXPECT_EQ(items[17], 0x12);
     EXPECT_EQ(items[32], 'O');
+}
+
+TEST(ResourceManager, FilesAreReadOnDemandAndOversizedOnesRefused)
+{
+    char pattern[] = "/tmp/kelt-rsrc-XXXXXX";
+    ASSERT_NE(mkdtemp(pattern), nullptr);
+    const std::string dir = pattern;
+    const std::string path = dir + "/r.rsrc";
+    CResourceFork fork;
+    fork.Add(Entry("TQOS", 128, {'o', 'l', 'd', '!'}));
+    fork.Add(Entry("STR#", 128, {0, 1, 3, 'o', 'n', 'e'}));
+    const std::vector<uint8_t> image = Write(fork);
+    {
+        std::ofstream out(path, std::ios::binary);
+        out.write(reinterpret_cast<const char*>(image.data()), std::streamsize(image.size()));
+    }
+    const int16_t ref = CResourceManager::OpenResFile(path);
+    ASSERT_NE(ref, CResourceManager::kNoFile) << CResourceManager::GetOpenFailure();
+
+    // Only the map was read at opening: bytes changed since then are the ones a read gets.
+    const auto at =
+        std::search(image.begin(), image.end(), std::begin("old!"), std::begin("old!") + 4) -
+        image.begin();
+    {
+        std::fstream patch(path, std::ios::binary | std::ios::in | std::ios::out);
+        patch.seekp(at);
+        patch.write("new!", 4);
+    }
+    THandle handle = CResourceManager::Get1Resource(CResourceFork::PackCode("TQOS"), 128);
+    ASSERT_NE(handle, nullptr);
+    EXPECT_EQ(std::string(*handle, 4), "new!");
+    CResourceManager::ReleaseResource(handle);
+    unsigned char text[256];
+    CResourceManager::GetIndString(text, 128, 1);
+    EXPECT_EQ(std::string(reinterpret_cast<char*>(text + 1), text[0]), "one");
+
+    // A file cut short since it was opened is an I/O error, not bytes from nowhere.
+    ASSERT_EQ(truncate(path.c_str(), off_t(at)), 0);
+    EXPECT_EQ(CResourceManager::Get1Resource(CResourceFork::PackCode("TQOS"), 128), nullptr);
+    EXPECT_EQ(CResourceManager::ResError(), kIOErr);
+    CResourceManager::CloseResFile(ref);
+
+    // Sparse, so it costs no disk; refused from its size alone, before any byte is read.
+    const std::string huge = dir + "/huge.rsrc";
+    {
+        std::ofstream create(huge);
+    }
+    ASSERT_EQ(truncate(huge.c_str(), off_t(1) << 31), 0);
+    EXPECT_EQ(CResourceManager::OpenResFile(huge), CResourceManager::kNoFile);
+    EXPECT_EQ(CResourceManager::ResError(), kMapReadErr);
+    EXPECT_EQ(CResourceManager::GetOpenFailure(),
+              "too large for a resource file (2147483648 bytes; at most 33554432)");
+
+    EXPECT_EQ(CResourceManager::OpenResFile(dir), CResourceManager::kNoFile);
+    EXPECT_EQ(CResourceManager::ResError(), kResFileNotFoundErr);
+    EXPECT_EQ(CResourceManager::OpenResFile("/dev/zero"), CResourceManager::kNoFile);
+    EXPECT_EQ(CResourceManager::GetOpenFailure(), "not a regular file");
+    std::filesystem::remove_all(dir);
 }

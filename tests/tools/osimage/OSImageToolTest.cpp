@@ -76,10 +76,10 @@ protected:
         fs::remove_all(fDir, ec);
     }
 
-    SRun Run(const std::vector<std::string>& args)
+    SRun Run(const std::vector<std::string>& args, const char* stdoutPath = nullptr)
     {
         const std::string tool = std::string(KELT_BINARY_DIR) + "/tools/osimage/kelt-osimage";
-        const fs::path out = fDir / "stdout.txt";
+        const fs::path out = stdoutPath != nullptr ? fs::path(stdoutPath) : fDir / "stdout.txt";
         const fs::path err = fDir / "stderr.txt";
         posix_spawn_file_actions_t actions;
         posix_spawn_file_actions_init(&actions);
@@ -103,7 +103,7 @@ protected:
         int status = 0;
         waitpid(pid, &status, 0);
         run.mExit = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
-        run.mOut = ReadText(out);
+        run.mOut = stdoutPath != nullptr ? std::string() : ReadText(out);
         run.mErr = ReadText(err);
         return run;
     }
@@ -232,6 +232,49 @@ TEST_F(OSImageTool, CheckShowsUnprintableNamesEscaped)
     EXPECT_EQ(check.mExit, 0);
     EXPECT_EQ(check.mOut.find('\x1B'), std::string::npos);
     EXPECT_NE(check.mOut.find("\\x1BATA"), std::string::npos) << check.mOut;
+}
+
+TEST_F(OSImageTool, CheckEscapesTheSectionNameInTheVerdictToo)
+{
+    std::vector<uint8_t> image = GoodImage();
+    image[EntryOffset(1, 0)] = 0x1B;
+    FixHeaderChecksum(image);
+    image[724 + 5000 + 299] ^= 0xFF; // the verdict names the damaged section
+    const SRun check = Run({"check", WriteImage("esc.img", image)});
+    EXPECT_EQ(check.mExit, 1);
+    EXPECT_EQ(check.mOut.find('\x1B'), std::string::npos) << check.mOut;
+    EXPECT_EQ(LastLine(check.mOut),
+              "Not installable: bad section checksum in section 2 \"\\x1BATA\"");
+}
+
+TEST_F(OSImageTool, OversizedInputIsRefusedBeforeItIsRead)
+{
+    // Sparse: takes no disk space, and reading it would take seconds and 2 GiB of memory.
+    const std::string huge = Path("huge.img");
+    {
+        std::ofstream create(huge);
+    }
+    ASSERT_EQ(truncate(huge.c_str(), off_t(1) << 31), 0);
+    const SRun check = Run({"check", huge});
+    EXPECT_EQ(check.mExit, 2);
+    EXPECT_NE(check.mErr.find("too large (2147483648 bytes; at most 2147483647)"),
+              std::string::npos)
+        << check.mErr;
+    EXPECT_TRUE(check.mOut.empty());
+}
+
+TEST_F(OSImageTool, UnwritableStandardOutputIsAnError)
+{
+    const std::string image = WriteImage("good.img", GoodImage());
+    for (const std::vector<std::string>& args :
+         {std::vector<std::string>{"check", image}, std::vector<std::string>{"--help"}})
+    {
+        const SRun run = Run(args, "/dev/full");
+        EXPECT_EQ(run.mExit, 2) << args[0];
+        EXPECT_NE(run.mErr.find("cannot write standard output: No space left on device"),
+                  std::string::npos)
+            << run.mErr;
+    }
 }
 
 TEST_F(OSImageTool, CheckUsageAndInputErrors)

@@ -7,9 +7,12 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <fcntl.h>
 #include <filesystem>
 #include <fstream>
+#include <sys/stat.h>
 #include <sys/wait.h>
+#include <thread>
 #include <unistd.h>
 
 using NSPlatform::CResourceFork;
@@ -49,9 +52,10 @@ struct SRun
     std::string mOut;
 };
 
-SRun RunTool(const std::string& arguments)
+// `redirections` follow the arguments, as a shell reads them.
+SRun RunTool(const std::string& arguments, const std::string& redirections = " 2>&1")
 {
-    const std::string command = std::string(KELT_RSRC_TOOL) + " " + arguments + " 2>&1";
+    const std::string command = std::string(KELT_RSRC_TOOL) + " " + arguments + redirections;
     FILE* pipe = popen(command.c_str(), "r");
     std::string out;
     char buffer[4096];
@@ -211,6 +215,24 @@ TEST(ResourceSource, MistakesNameTheirLine)
     EXPECT_NE(CompileError("garbage").find(":1: expected \"resource\""), std::string::npos);
 }
 
+TEST(ResourceSource, ValuesThatDoNotFitOrHoldANulAreErrors)
+{
+    // 4294967297 is 2^32 + 1: it must not wrap to 1.
+    for (const char* number : {"4294967297.2", "1.4294967296", "1.2.4294967311", "100.0"})
+        EXPECT_NE(
+            CompileError(std::string("\nresource vers 1 version\n number ") + number + "\nend\n")
+                .find("test.rdesc:3: expected number"),
+            std::string::npos)
+            << number;
+    EXPECT_EQ(CompileError("resource TQOS 1 file \"payload\\x00.bin\""),
+              "test.rdesc:1: a path cannot hold a NUL byte");
+    EXPECT_EQ(CompileError("\nresource \"TQ\\x00S\" 1 text \"a\""),
+              "test.rdesc:2: a resource type cannot hold a NUL byte");
+    static const char kRawNul[] = "resource 'TQ\0S' 1 text \"a\"";
+    EXPECT_EQ(CompileError(std::string(kRawNul, sizeof(kRawNul) - 1)),
+              "test.rdesc:1: a resource type cannot hold a NUL byte");
+}
+
 TEST_F(ToolTest, BuildListExtractRoundTrip)
 {
     Put("payload.bin", std::string("\x00\x01\x02\xFF", 4));
@@ -245,7 +267,7 @@ TEST_F(ToolTest, RefusesDamagedFilesAndBadSources)
     EXPECT_EQ(run.mStatus, 1);
     EXPECT_NE(run.mOut.find("not a valid resource file"), std::string::npos);
     EXPECT_EQ(RunTool("extract " + bad + " TQOS 128").mStatus, 1);
-    EXPECT_EQ(RunTool("list " + fDir + "/missing.rsrc").mStatus, 1);
+    EXPECT_EQ(RunTool("list " + fDir + "/missing.rsrc").mStatus, 2); // input/output error
 
     const std::string source =
         Put("bad.rdesc", "resource TQOS 1 text \"a\"\nresource TQOS 1 text \"b\"\n");
@@ -255,4 +277,118 @@ TEST_F(ToolTest, RefusesDamagedFilesAndBadSources)
     EXPECT_NE(run.mOut.find("bad.rdesc:2:"), std::string::npos);
     EXPECT_FALSE(std::filesystem::exists(out));
     EXPECT_FALSE(std::filesystem::exists(out + ".tmp"));
+}
+
+TEST_F(ToolTest, BuildReplacesOnlyTheOutputAndWritesThroughLinksAndPipes)
+{
+    const std::string source = Put("r.rdesc", "resource TQOS 128 text \"image\"\n");
+    const std::string expected = fDir + "/expected.rsrc";
+    ASSERT_EQ(RunTool("build -o " + expected + " " + source).mStatus, 0);
+    std::ifstream in(expected, std::ios::binary);
+    const std::string built((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    const auto read = [](const std::string& path)
+    {
+        std::ifstream file(path, std::ios::binary);
+        return std::string((std::istreambuf_iterator<char>(file)),
+                           std::istreambuf_iterator<char>());
+    };
+
+    // A file already called OUT.tmp is someone's, and a link planted there leads elsewhere:
+    // both stay as they were.
+    const std::string out = fDir + "/out.rsrc";
+    Put("victim", "precious");
+    std::filesystem::create_symlink(fDir + "/victim", out + ".tmp");
+    SRun run = RunTool("build -o " + out + " " + source);
+    ASSERT_EQ(run.mStatus, 0) << run.mOut;
+    EXPECT_EQ(read(out), built);
+    EXPECT_EQ(read(fDir + "/victim"), "precious");
+    EXPECT_TRUE(std::filesystem::is_symlink(out + ".tmp"));
+    std::filesystem::remove(out + ".tmp");
+    Put("out.rsrc.tmp", "mine");
+    ASSERT_EQ(RunTool("build -o " + out + " " + source).mStatus, 0);
+    EXPECT_EQ(read(out + ".tmp"), "mine");
+
+    // A link as OUT stays a link; the file it names gets the resources.
+    Put("real.rsrc", "old");
+    std::filesystem::create_symlink("real.rsrc", fDir + "/link.rsrc");
+    ASSERT_EQ(RunTool("build -o " + fDir + "/link.rsrc " + source).mStatus, 0);
+    EXPECT_TRUE(std::filesystem::is_symlink(fDir + "/link.rsrc"));
+    EXPECT_EQ(read(fDir + "/real.rsrc"), built);
+
+    // A pipe receives the file and is still a pipe afterwards.
+    const std::string pipe = fDir + "/pipe";
+    ASSERT_EQ(mkfifo(pipe.c_str(), 0600), 0);
+    std::string received;
+    std::thread reader([&] { received = read(pipe); });
+    run = RunTool("build -o " + pipe + " " + source);
+    reader.join();
+    EXPECT_EQ(run.mStatus, 0) << run.mOut;
+    EXPECT_EQ(received, built);
+    EXPECT_TRUE(std::filesystem::is_fifo(pipe));
+    run = RunTool("build -o /dev/stdout " + source, " 2>/dev/null"); // a link to a pipe
+    EXPECT_EQ(run.mStatus, 0);
+    EXPECT_EQ(run.mOut, built);
+
+    // Nothing else is left in the folder: no temporary file survives.
+    std::size_t entries = 0;
+    for ([[maybe_unused]] const auto& entry : std::filesystem::directory_iterator(fDir))
+        ++entries;
+    EXPECT_EQ(entries, 8u); // r.rdesc, expected, out, victim, out.rsrc.tmp, real, link, pipe
+}
+
+TEST_F(ToolTest, FoldersDevicesAndOversizedFilesAreRefusedWithTheirPath)
+{
+    std::filesystem::create_directory(fDir + "/folder");
+    const std::string folder = fDir + "/folder";
+    for (const std::string& arguments :
+         {"list " + folder, "extract " + folder + " TQOS 128", "build -o " + fDir + "/o " + folder})
+    {
+        const SRun run = RunTool(arguments);
+        EXPECT_EQ(run.mStatus, 2) << arguments << "\n" << run.mOut;
+        EXPECT_NE(run.mOut.find(folder), std::string::npos) << run.mOut;
+        EXPECT_NE(run.mOut.find("folder"), std::string::npos) << run.mOut;
+    }
+    const SRun entry =
+        RunTool("build -o " + fDir + "/o " + Put("dir.rdesc", "resource TQOS 1 file \"folder\"\n"));
+    EXPECT_EQ(entry.mStatus, 2) << entry.mOut;
+    EXPECT_NE(entry.mOut.find("dir.rdesc:1: cannot read " + folder + ": it is a folder"),
+              std::string::npos)
+        << entry.mOut;
+
+    // A device that never ends is not read at all.
+    for (const std::string& arguments :
+         {std::string("list /dev/zero"), std::string("build -o ") + fDir + "/o /dev/zero",
+          "build -o " + fDir + "/o " + Put("zero.rdesc", "resource TQOS 1 file \"/dev/zero\"\n")})
+    {
+        const SRun run = RunTool(arguments);
+        EXPECT_EQ(run.mStatus, 2) << arguments << "\n" << run.mOut;
+        EXPECT_NE(run.mOut.find("/dev/zero: not a regular file"), std::string::npos) << run.mOut;
+    }
+
+    // An oversized file (sparse, so it costs no disk) is refused before it is read.
+    const std::string huge = fDir + "/huge.rsrc";
+    Put("huge.rsrc", "");
+    ASSERT_EQ(truncate(huge.c_str(), off_t(1) << 31), 0);
+    const SRun run = RunTool("list " + huge);
+    EXPECT_EQ(run.mStatus, 2);
+    EXPECT_NE(run.mOut.find(huge + ": too large for a resource file (2147483648 bytes"),
+              std::string::npos)
+        << run.mOut;
+    EXPECT_FALSE(std::filesystem::exists(fDir + "/o"));
+}
+
+TEST_F(ToolTest, UnwritableStandardOutputIsAnError)
+{
+    const std::string out = fDir + "/out.rsrc";
+    ASSERT_EQ(
+        RunTool("build -o " + out + " " + Put("r.rdesc", "resource TQOS 1 text \"a\"\n")).mStatus,
+        0);
+    for (const std::string& arguments : {"list " + out, "extract " + out + " TQOS 1"})
+    {
+        const SRun run = RunTool(arguments, " 2>&1 >/dev/full");
+        EXPECT_EQ(run.mStatus, 2) << arguments;
+        EXPECT_NE(run.mOut.find("cannot write standard output: No space left on device"),
+                  std::string::npos)
+            << run.mOut;
+    }
 }
