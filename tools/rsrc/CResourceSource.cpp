@@ -1,11 +1,15 @@
 #include "tools/rsrc/CResourceSource.h"
 
+#include <algorithm>
 #include <cctype>
 #include <cerrno>
 #include <cstring>
+#include <fcntl.h>
 #include <fstream>
 #include <iterator>
 #include <sstream>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace NSResourceTool
 {
@@ -314,13 +318,47 @@ std::vector<std::uint8_t> CResourceSource::Hex(const std::string& text) const
 std::vector<std::uint8_t> CResourceSource::ReadFileBytes(const std::string& path) const
 {
     const std::string full = !path.empty() && path[0] == '/' ? path : fBaseFolder + "/" + path;
-    std::ifstream in(full, std::ios::binary);
-    if (!in)
+    // Not blocking: a pipe named here must be refused, not waited on for a writer.
+    const int fd = ::open(full.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    if (fd < 0)
         Fail("cannot read " + full + ": " + std::strerror(errno));
-    std::vector<std::uint8_t> bytes((std::istreambuf_iterator<char>(in)),
-                                    std::istreambuf_iterator<char>());
-    if (in.bad())
-        Fail("error reading " + full);
+    struct SCloser
+    {
+        int mFd;
+        ~SCloser() { ::close(mFd); }
+    } closer{fd};
+    struct stat info = {};
+    if (::fstat(fd, &info) != 0)
+        Fail("cannot read " + full + ": " + std::strerror(errno));
+    // A folder, a device or a pipe holds no resource's contents (and /dev/zero never ends).
+    if (!S_ISREG(info.st_mode))
+        Fail(full + " is not a regular file");
+    // Nothing larger fits the data area of a resource file; a file still growing is cut
+    // off there too.
+    constexpr std::size_t kMax = CResourceFork::kMaxDataArea;
+    if (info.st_size < 0 || static_cast<std::uint64_t>(info.st_size) > kMax)
+        Fail(full + " is too large for a resource (more than " + std::to_string(kMax) + " bytes)");
+    std::vector<std::uint8_t> bytes(static_cast<std::size_t>(info.st_size));
+    std::size_t got = 0;
+    for (;;)
+    {
+        if (got == bytes.size())
+        {
+            if (bytes.size() > kMax)
+                Fail(full + " is too large for a resource (more than " + std::to_string(kMax) +
+                     " bytes)");
+            bytes.resize(std::min(kMax + 1, bytes.size() + 4096));
+        }
+        const ssize_t n = ::read(fd, bytes.data() + got, bytes.size() - got);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n < 0)
+            Fail("error reading " + full + ": " + std::strerror(errno));
+        if (n == 0)
+            break;
+        got += static_cast<std::size_t>(n);
+    }
+    bytes.resize(got);
     return bytes;
 }
 

@@ -9,6 +9,7 @@
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -209,6 +210,34 @@ TEST(ResourceSource, MistakesNameTheirLine)
         CompileError("resource TQOS 1 file \"/no/such/file\"").find("cannot read /no/such/file"),
         std::string::npos);
     EXPECT_NE(CompileError("garbage").find(":1: expected \"resource\""), std::string::npos);
+}
+
+// Found by fuzzing: a folder named as a file's contents ended the program with an
+// uncaught stream exception, and a device such as /dev/zero was read without end.
+TEST(ResourceSource, FileContentsComeOnlyFromRegularFiles)
+{
+    const std::string folder = CompileError("\nresource TQOS 1 file \"\"\n");
+    EXPECT_EQ(folder, "test.rdesc:2: ./ is not a regular file");
+    EXPECT_EQ(CompileError("resource TQOS 1 file \"/dev/zero\""),
+              "test.rdesc:1: /dev/zero is not a regular file");
+
+    const std::string fifo = testing::TempDir() + "/kelt-rsrc-fifo";
+    std::remove(fifo.c_str());
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+    EXPECT_NE(CompileError("resource TQOS 1 file \"" + fifo + "\"").find("is not a regular file"),
+              std::string::npos);
+    std::remove(fifo.c_str());
+
+    const std::string big = testing::TempDir() + "/kelt-rsrc-big";
+    std::ofstream(big, std::ios::binary).put('x');
+    ASSERT_EQ(truncate(big.c_str(), off_t{CResourceFork::kMaxDataArea} + 1), 0);
+    EXPECT_NE(CompileError("resource TQOS 1 file \"" + big + "\"").find("is too large"),
+              std::string::npos);
+    ASSERT_EQ(truncate(big.c_str(), 3), 0);
+    CResourceSource source;
+    source.Compile("resource TQOS 1 file \"" + big + "\"", "t.rdesc", ".");
+    EXPECT_EQ(Get(source, "TQOS", 1).mData, (Bytes{'x', 0, 0}));
+    std::remove(big.c_str());
 }
 
 TEST_F(ToolTest, BuildListExtractRoundTrip)
