@@ -5,7 +5,8 @@
 // their stores and its run state in range, and never hang.
 //
 // Input: byte 0 picks the instrument (bit 0: attached; bit 1: in its updater
-// mode; bit 2: no OS installed), byte 1 the run state to start from; then
+// mode; bit 2: no OS installed), byte 1 the run state to start from (% 10; 9
+// keeps the state the handler reached on its own); then
 // operations, each one byte (low 2 bits) and its operands:
 //   0 LEN_LO LEN_HI BYTES...  a message of LEN % 4097 bytes (fewer when the input ends)
 //   1                         an idle pass, 50 ms later
@@ -26,6 +27,7 @@
 #include "platform/usb/CVirtualUsbBus.h"
 
 #include <cstdint>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <memory>
@@ -128,7 +130,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     uint8_t bootBytes[4] = {1, 2, 3, 4};
     NSWayfarer::CMemoryMedia boot(4, bootBytes);
     auto handler = std::make_unique<CUSBHandler>(&boot, &os);
-    SetUpdaterRunState(static_cast<EUpdaterRunState>(startState % 9));
+    if (startState % 10 != 9)
+        SetUpdaterRunState(static_cast<EUpdaterRunState>(startState % 10));
+    // KELT_FUZZ_TRACE=1: the run states an input passes through, to check what seeds reach.
+    static const bool trace = std::getenv("KELT_FUZZ_TRACE") != nullptr;
+    EUpdaterRunState shown = GetUpdaterRunState();
+    if (trace)
+        std::fprintf(stderr, "%s", GetUpdaterRunStateName(shown));
 
     int passes = 0;
     while (!in.AtEnd())
@@ -162,7 +170,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             break;
         }
         CheckHandler(*handler);
+        if (trace && GetUpdaterRunState() != shown)
+        {
+            shown = GetUpdaterRunState();
+            std::fprintf(stderr, " %s", GetUpdaterRunStateName(shown));
+        }
     }
+    if (trace)
+        std::fprintf(stderr, " (status \"%s\")\n", handler->GetStatus());
 
     handler.reset();
     device.reset();
