@@ -87,6 +87,10 @@ COSImageReport::COSImageReport(NSWayfarer::CMedia& image)
                 break;
             }
         }
+        // The updater's check answers with the start address or 0xFFFFFFFF for a failure,
+        // so an image that starts there is refused although every checksum matches.
+        if (fVerdict == EOSImageVerdict::kInstallable && fStartAddress == kOSCheckFailed)
+            fVerdict = EOSImageVerdict::kReservedStartAddress;
     }
 }
 
@@ -172,6 +176,12 @@ std::string COSImageReport::GetVerdictText() const
         std::snprintf(text, sizeof(text),
                       "Not installable: bad section checksum in section %d \"%s\"",
                       fFaultSection + 1, name);
+        break;
+    case EOSImageVerdict::kReservedStartAddress:
+        std::snprintf(text, sizeof(text),
+                      "Not installable: start address 0x%08X of the \"CODE\" section is "
+                      "reserved (the updater's check takes it for a failure)",
+                      fStartAddress);
         break;
     }
     return text;

@@ -24,6 +24,7 @@ enum class EOSImageVerdict
     kNoCode,         // no section named "CODE"
     kSectionOutside, // a section's stored data runs past the end of the image
     kBadSectionChecksum,
+    kReservedStartAddress, // the "CODE" load address is the check's own failure value
 };
 
 struct SOSSectionReport

@@ -180,6 +180,22 @@ TEST(COSImageReport, NamesEachFaultAndAgreesWithTheUpdater)
     }
 }
 
+// Found by fuzzing: a "CODE" section loaded at 0xFFFFFFFF passed every checksum and was
+// reported installable, but the updater's check returns that address as its failure.
+TEST(COSImageReport, StartAddressOfTheFailureValueIsNotInstallable)
+{
+    COSImageBuilder builder(120, 1);
+    builder.AddSection("CODE", 0xFFFFFFFF, Pattern(100, 4));
+    std::vector<uint8_t> image = builder.Build();
+    const COSImageReport report = Inspect(image);
+    EXPECT_FALSE(UpdaterWouldInstall(image));
+    EXPECT_EQ(report.GetVerdict(), EOSImageVerdict::kReservedStartAddress);
+    EXPECT_FALSE(report.IsInstallable());
+    EXPECT_EQ(report.GetFaultSection(), -1);
+    EXPECT_NE(report.GetVerdictText().find("start address 0xFFFFFFFF"), std::string::npos);
+    EXPECT_LT(report.GetVerdictText().size(), 159u); // not cut by the text buffer
+}
+
 TEST(COSImageReport, BadSectionsAreAllMarkedNotJustTheFirst)
 {
     std::vector<uint8_t> image = GoodImage();
