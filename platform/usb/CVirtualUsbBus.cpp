@@ -264,6 +264,7 @@ public:
     {
         if (!IsPipe(pipeRef, SVirtualEndpoint::kBulkOut))
             return kUsbBadArgument;
+        bool delivered;
         {
             std::lock_guard<std::mutex> guard(fState->mLock);
             if (!fClaimed)
@@ -271,11 +272,14 @@ public:
             if (!fState->IsPresent(fOpen->mService))
                 return kUsbNoDevice;
             ++fState->mStats.mBulkWrites;
-            fOpen->mInstrument->ReceiveBulkOut(static_cast<const uint8_t*>(data), size, NowMS());
+            delivered = fOpen->mInstrument->ReceiveBulkOut(static_cast<const uint8_t*>(data),
+                                                           size, NowMS());
         }
         fState->Poll();
         std::lock_guard<std::mutex> guard(fState->mLock);
-        return fState->IsPresent(fOpen->mService) ? kUsbSuccess : kUsbNoDevice;
+        if (!fState->IsPresent(fOpen->mService))
+            return kUsbNoDevice;
+        return delivered ? kUsbSuccess : kUsbPipeStalled;
     }
     TUsbResult ReadPipe(uint8_t pipeRef, void* buffer, uint32_t& size, uint32_t noDataTimeout,
                         uint32_t) override
@@ -445,7 +449,7 @@ public:
     {
         TUsbResult result = Check();
         if (result == kUsbSuccess)
-            fInstrument->ResetDevice();
+            fInstrument->ResetDevice(NowMS());
         return result;
     }
     TUsbResult GetNumberOfConfigurations(uint8_t& count) override
