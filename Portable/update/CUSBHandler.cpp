@@ -284,8 +284,17 @@ void CUSBHandler::USBDeviceAddedCallback(TUSBDevicePort port)
     SetStatus(kStatusFound);
     if (before == kURSReboot)
         SetUpdaterRunState(kURSRebooted);
-    SendReq(kUSBReqStatus);
-    SendReq(kUSBReqVersion);
+    try
+    {
+        SendReq(kUSBReqStatus);
+        SendReq(kUSBReqVersion);
+    }
+    catch (const XUSBError&)
+    {
+        // Left to the manager, the port would be reset behind the run state's back,
+        // showing an instrument found that can no longer be reached.
+        USBDeviceExceptionHandler(port);
+    }
 }
 
 void CUSBHandler::USBDeviceRemovedCallback(TUSBDevicePort)

@@ -177,6 +177,23 @@ TEST_F(HandlerFaults, RemovedAtEveryMessageOfTheTransfer)
     }
 }
 
+TEST_F(HandlerFaults, FailedRequestRightAfterOpeningLosesTheInstrumentCleanly)
+{
+    for (int at : {0, 1}) // the status request, the version request
+    {
+        SCOPED_TRACE(at);
+        TearDown();
+        SetUp();
+        SVirtualInstrumentConfig config = Mode("normal");
+        config.mWriteFailAtMessage = at;
+        Attach(config);
+        Start(MakeImage(5000));
+        EXPECT_EQ(GetUpdaterRunState(), kURSUnknown);
+        EXPECT_FALSE(CUSBManager::gManager->IsPortOpen(0));
+        EXPECT_STREQ(fHandler->GetStatus(), "No Kelt Podium LX Connected");
+    }
+}
+
 TEST_F(HandlerFaults, NoReturnAfterRebootFailsAfterTheDeadline)
 {
     Attach(Mode("no-return"));
