@@ -197,12 +197,15 @@ struct CVirtualUsbBus::SState
 
     void Poll()
     {
-        CUsbNotifications::TReady ready;
         {
+            // Posted before the lock goes: whoever polls next finds the wake-ups of
+            // what any thread has seen already queued (the main event queue never
+            // takes this lock).
+            CUsbNotifications::TReady ready;
             std::lock_guard<std::mutex> guard(mLock);
             PollLocked(ready);
+            CUsbNotifications::Post(ready);
         }
-        CUsbNotifications::Post(ready);
         // Schedules may have changed: let the ticker look again.
         mWake = true;
         CPlatformClock::WakeWaiters();
@@ -535,13 +538,13 @@ void CVirtualUsbBus::Ticker()
         fState->mWake = false;
         int32_t due = 0;
         bool haveDue;
-        CUsbNotifications::TReady ready;
         {
+            CUsbNotifications::TReady ready;
             std::lock_guard<std::mutex> guard(fState->mLock);
             fState->PollLocked(ready);
+            CUsbNotifications::Post(ready);
             haveDue = fState->NextDueLocked(due);
         }
-        CUsbNotifications::Post(ready);
         int64_t deadline = haveDue ? DeadlineUS(due) : CPlatformClock::NowUS() + kIdleWaitUS;
         CPlatformClock::WaitUntil(deadline,
                                   [this] { return fState->mStop.load() || fState->mWake.load(); });
