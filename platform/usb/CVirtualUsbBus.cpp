@@ -275,8 +275,8 @@ public:
             if (!fState->IsPresent(fOpen->mService))
                 return kUsbNoDevice;
             ++fState->mStats.mBulkWrites;
-            delivered = fOpen->mInstrument->ReceiveBulkOut(static_cast<const uint8_t*>(data),
-                                                           size, NowMS());
+            delivered = fOpen->mInstrument->ReceiveBulkOut(static_cast<const uint8_t*>(data), size,
+                                                           NowMS());
         }
         fState->Poll();
         std::lock_guard<std::mutex> guard(fState->mLock);

@@ -32,11 +32,10 @@ enum EFault
     kNoReturn,
     kFaultCount
 };
-const char* const kFaultNames[] = {"unplug",        "stalled reply", "CRC error",
-                                   "garbage reply", "short reply",   "write failure",
-                                   "sleep+wake",    "no return"};
+const char* const kFaultNames[] = {"unplug",      "stalled reply", "CRC error",  "garbage reply",
+                                   "short reply", "write failure", "sleep+wake", "no return"};
 
-constexpr int32_t kBudgetMs = 60000;  // simulated time given to each run
+constexpr int32_t kBudgetMs = 60000;     // simulated time given to each run
 constexpr int32_t kLongestPassMs = 1500; // the settle after opening is the longest wait
 
 constexpr const char* kLost = "No Kelt Podium LX Connected";
@@ -83,6 +82,9 @@ SExpected Expected(EFault fault, int at)
             return {kURSWorking, "Done!", true};
         return done;
     case kCrc:
+        // Where the answer that names the mode, the reboot or the save is lost, the
+        // updater has asked once and keeps waiting, showing the instrument's error:
+        // unplugging and attaching it again starts afresh.
         if (identification)
             return {at == 1 ? kURSConnected : kURSRebooted, "CRC error", false};
         if (at == kReboot)
@@ -246,7 +248,8 @@ TEST_F(UpdateFaultMatrix, EveryFaultAtEveryMessage)
                     << (known ? "  [known: to be fixed elsewhere]" : "") << "\n";
             if (!known)
             {
-                EXPECT_EQ(GetUpdaterRunStateName(o.mState), std::string(GetUpdaterRunStateName(e.mState)));
+                EXPECT_EQ(GetUpdaterRunStateName(o.mState),
+                          std::string(GetUpdaterRunStateName(e.mState)));
                 EXPECT_EQ(o.mStatus, e.mStatus);
                 EXPECT_EQ(o.mInstalled, e.mInstalled);
             }
