@@ -65,6 +65,12 @@ bool AllZero(const uint8_t* p, size_t n)
     return std::all_of(p, p + n, [](uint8_t b) { return b == 0; });
 }
 
+// A time on the wrapping millisecond clock, delay after when.
+int32_t After(int32_t when, int32_t delay)
+{
+    return static_cast<int32_t>(static_cast<uint32_t>(when) + static_cast<uint32_t>(delay));
+}
+
 // Reached only by differences, so the wrap of the millisecond clock is harmless.
 bool Reached(int32_t now, int32_t when)
 {
@@ -173,7 +179,7 @@ bool CVirtualInstrument::ReceiveBulkOut(const uint8_t* data, size_t length, int3
     if (at(fConfig.mHoldRepliesAtMessage) && !fHolding)
     {
         fHolding = true;
-        fHoldUntil = nowMs + std::max<int32_t>(fConfig.mHoldMs, 0);
+        fHoldUntil = After(nowMs, std::max<int32_t>(fConfig.mHoldMs, 0));
     }
     fMangle = at(fConfig.mGarbageAtMessage) ? kGarbage
               : at(fConfig.mShortAtMessage) ? kShort
@@ -327,7 +333,7 @@ void CVirtualInstrument::HandleSave(const uint8_t* m, size_t length, int32_t now
     fTransferError.clear();
     fStream = kFlashing;
     fFlashStart = nowMs;
-    fNextFlashStep = nowMs + std::max<int32_t>(fConfig.mFlashStepMs, 1);
+    fNextFlashStep = After(nowMs, std::max<int32_t>(fConfig.mFlashStepMs, 1));
     QueueProgress(50);
 }
 
@@ -420,7 +426,7 @@ void CVirtualInstrument::QueueMessage(std::vector<uint8_t> m)
 void CVirtualInstrument::ScheduleLeave(int32_t nowMs, bool returnInUpdater)
 {
     fLeavePending = true;
-    fLeaveAt = nowMs + fConfig.mLeaveDelayMs;
+    fLeaveAt = After(nowMs, fConfig.mLeaveDelayMs);
     fReturnUpdater = returnInUpdater;
 }
 
@@ -464,7 +470,7 @@ void CVirtualInstrument::ResetDevice(int32_t nowMs)
     std::lock_guard<std::mutex> guard(fLock);
     fInterruptHalted = false;
     fDeaf = fConfig.mDeafAfterResetMs > 0;
-    fDeafUntil = nowMs + fConfig.mDeafAfterResetMs;
+    fDeafUntil = After(nowMs, fConfig.mDeafAfterResetMs);
 }
 
 CVirtualInstrument::EOpenAnswer CVirtualInstrument::AnswerOpen()
@@ -496,12 +502,13 @@ void CVirtualInstrument::Advance(int32_t nowMs)
     {
         int32_t duration = std::max<int32_t>(fConfig.mFlashMs, 0);
         int32_t step = std::max<int32_t>(fConfig.mFlashStepMs, 1);
-        int32_t end = fFlashStart + duration;
+        int32_t end = After(fFlashStart, duration);
         while (Reached(nowMs, fNextFlashStep) && !Reached(fNextFlashStep, end))
         {
-            int32_t elapsed = fNextFlashStep - fFlashStart;
+            int32_t elapsed = static_cast<int32_t>(static_cast<uint32_t>(fNextFlashStep) -
+                                                   static_cast<uint32_t>(fFlashStart));
             QueueProgress(static_cast<uint16_t>(50 + int64_t(elapsed) * 50 / duration));
-            fNextFlashStep += step;
+            fNextFlashStep = After(fNextFlashStep, step);
         }
         if (Reached(nowMs, end))
         {
@@ -525,7 +532,7 @@ void CVirtualInstrument::Advance(int32_t nowMs)
         if (!fConfig.mNoReturn)
         {
             fReturnPending = true;
-            fReturnAt = fLeaveAt + fConfig.mRebootDelayMs;
+            fReturnAt = After(fLeaveAt, fConfig.mRebootDelayMs);
         }
     }
     if (fReturnPending && Reached(nowMs, fReturnAt))
@@ -552,7 +559,7 @@ bool CVirtualInstrument::NextDue(int32_t& dueMs) const
     if (fStream == kFlashing)
     {
         consider(fNextFlashStep);
-        consider(fFlashStart + std::max<int32_t>(fConfig.mFlashMs, 0));
+        consider(After(fFlashStart, std::max<int32_t>(fConfig.mFlashMs, 0)));
     }
     if (fHolding)
         consider(fHoldUntil);
