@@ -190,6 +190,22 @@ void CUSBManager::OpenPort(TUSBDevicePort port, CUSBPortCallbackInterface* callb
     if (!IsValidPort(port))
         throw XUSBError();
     CUSBPort& p = fPortList[port];
+    if (p.fHandle)
+    {
+        // Opened again: the old handle is closed rather than lost, and the port
+        // keeps its device.
+        const TUsbServiceId device = p.fNativeDeviceId;
+        try
+        {
+            ClosePort(port);
+        }
+        catch (...)
+        {
+            // The old handle is gone all the same.
+        }
+        std::lock_guard<std::mutex> guard(fPortLock);
+        p.fNativeDeviceId = device;
+    }
     try
     {
         auto* handle = new CMacUsbHandle(p.fNativeDeviceId);

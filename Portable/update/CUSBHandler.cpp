@@ -284,16 +284,38 @@ void CUSBHandler::USBDeviceAddedCallback(TUSBDevicePort port)
     SetStatus(kStatusFound);
     if (before == kURSReboot)
         SetUpdaterRunState(kURSRebooted);
-    SendReq(kUSBReqStatus);
-    SendReq(kUSBReqVersion);
+    try
+    {
+        SendReq(kUSBReqStatus);
+        SendReq(kUSBReqVersion);
+    }
+    catch (const XUSBError&)
+    {
+        // Left to the manager, the port would be reset behind the run state's back,
+        // showing an instrument found that can no longer be reached.
+        USBDeviceExceptionHandler(port);
+    }
 }
 
-void CUSBHandler::USBDeviceRemovedCallback(TUSBDevicePort)
+void CUSBHandler::USBDeviceRemovedCallback(TUSBDevicePort port)
 {
     const EUpdaterRunState state = GetUpdaterRunState();
     // The instrument drops off the bus by itself while rebooting and at the end.
     if (state == kURSReboot || state == kURSWorking || state == kURSFinish)
         return;
+    // After a wake the port is reported removed while it still holds its handle;
+    // closed, it lets the instrument that is offered again be opened anew.
+    if (CUSBManager::gManager && CUSBManager::gManager->IsPortOpen(port))
+    {
+        try
+        {
+            CUSBManager::gManager->ClosePort(port);
+        }
+        catch (...)
+        {
+            // The port is reset all the same.
+        }
+    }
     SetUpdaterRunState(kURSUnknown);
     SetStatus(kStatusNotConnected);
     CApplication::ForceSetup();

@@ -5,6 +5,7 @@
 #include "platform/usb/CUsbInterface.h"
 #include "platform/usb/CUsbListIterator.h"
 #include "platform/usb/CUsbNotifications.h"
+#include "platform/usb/UsbLocationId.h"
 
 #include <libusb.h>
 
@@ -86,10 +87,8 @@ uint32_t LocationOf(libusb_device* device)
 {
     uint8_t ports[7];
     int count = libusb_get_port_numbers(device, ports, sizeof ports);
-    uint32_t location = uint32_t(libusb_get_bus_number(device)) << 24;
-    for (int i = 0; i < count && i < 6; ++i)
-        location |= uint32_t(std::min<uint8_t>(ports[i], 15)) << (20 - 4 * i);
-    return location;
+    return MakeUsbLocationId(libusb_get_bus_number(device), ports, count,
+                             libusb_get_device_address(device));
 }
 
 // An open device: closed when the device object and every interface and

@@ -68,7 +68,7 @@ public:
                                                               uint16_t product) = 0;
 
     // The "locationID" of a device, also after it left the bus: the bus number in
-    // the top byte, then one nibble per hub port from the root downwards.
+    // the top byte, then the hub ports from the root downwards (MakeUsbLocationId).
     virtual TUsbResult GetLocationId(TUsbServiceId service, uint32_t& location) = 0;
 
     // A device object that is not opened yet; null when the device is gone.

@@ -16,7 +16,8 @@ namespace NSPlatform
 class CUsbNotifications
 {
 public:
-    // The wake-ups a change produced, to post once the bus's own lock is released.
+    // The wake-ups a change produced, for the bus to post (the main event queue takes
+    // none of the bus's locks, so it may post while holding them).
     using TReady = std::vector<std::function<void()>>;
 
     CUsbNotifications();

@@ -60,6 +60,17 @@ void Put32(uint8_t* p, uint32_t v)
     p[3] = static_cast<uint8_t>(v);
 }
 
+bool AllZero(const uint8_t* p, size_t n)
+{
+    return std::all_of(p, p + n, [](uint8_t b) { return b == 0; });
+}
+
+// A time on the wrapping millisecond clock, delay after when.
+int32_t After(int32_t when, int32_t delay)
+{
+    return static_cast<int32_t>(static_cast<uint32_t>(when) + static_cast<uint32_t>(delay));
+}
+
 // Reached only by differences, so the wrap of the millisecond clock is harmless.
 bool Reached(int32_t now, int32_t when)
 {
@@ -135,41 +146,68 @@ CVirtualInstrument::CVirtualInstrument(const SVirtualInstrumentConfig& config)
     fInterruptDue = config.mInterruptFailure;
 }
 
-void CVirtualInstrument::ReceiveBulkOut(const uint8_t* data, size_t length, int32_t nowMs)
+bool CVirtualInstrument::ReceiveBulkOut(const uint8_t* data, size_t length, int32_t nowMs)
 {
     std::lock_guard<std::mutex> guard(fLock);
     if (!fOnBus)
-        return;
+        return true;
     uint32_t index = fStats.mFrames++;
-    if (fConfig.mRemoveAtMessage >= 0 && index == static_cast<uint32_t>(fConfig.mRemoveAtMessage))
+    auto at = [index](int32_t knob) { return knob >= 0 && index == static_cast<uint32_t>(knob); };
+    if (at(fConfig.mRemoveAtMessage))
     {
         // Pulled out while the frame was on the wire.
         fOnBus = false;
         fOutput.clear();
+        fHeld.clear();
+        fHolding = false;
         fLeavePending = fReturnPending = false;
-        return;
+        return true;
+    }
+    if (at(fConfig.mWriteFailAtMessage))
+    {
+        ++fStats.mLostFrames;
+        return false;
     }
     if (fConfig.mStopAnsweringAt >= 0 && index >= static_cast<uint32_t>(fConfig.mStopAnsweringAt))
-        return;
+        return true;
+    if (fDeaf && !Reached(nowMs, fDeafUntil))
+    {
+        ++fStats.mLostFrames;
+        return true;
+    }
+    fDeaf = false;
+    if (at(fConfig.mHoldRepliesAtMessage) && !fHolding)
+    {
+        fHolding = true;
+        fHoldUntil = After(nowMs, std::max<int32_t>(fConfig.mHoldMs, 0));
+    }
+    fMangle = at(fConfig.mGarbageAtMessage) ? kGarbage
+              : at(fConfig.mShortAtMessage) ? kShort
+                                            : kIntact;
+    const size_t answersBefore = fOutput.size() + fHeld.size();
 
     // A frame: its own length (big-endian, counting these two bytes), the message
     // and the message's CRC.
-    if (length < 2 + kRequestSize || length > 2 + kDataSize || Get16(data) != length)
-    {
-        ++fStats.mCrcErrors;
-        QueueStatus(true, "CRC error");
-        return;
-    }
     const uint8_t* message = data + 2;
     size_t messageLength = length - 2;
-    if (Crc16(message, messageLength - 2) != Get16(message + messageLength - 2))
+    if (length < 2 + kRequestSize || length > 2 + kDataSize || Get16(data) != length ||
+        at(fConfig.mCorruptAtMessage) ||
+        Crc16(message, messageLength - 2) != Get16(message + messageLength - 2))
     {
         ++fStats.mCrcErrors;
+        NoteError("CRC error");
         QueueStatus(true, "CRC error");
-        return;
     }
-    ++fStats.mMessages[message[0]];
-    HandleMessage(message, messageLength, nowMs);
+    else
+    {
+        ++fStats.mMessages[message[0]];
+        HandleMessage(message, messageLength, nowMs);
+    }
+    // A frame that has no answer still gets its damaged message.
+    if (fMangle != kIntact && fOutput.size() + fHeld.size() == answersBefore)
+        QueueStatus(false, fUpdaterMode ? "Update mode" : "Ready");
+    fMangle = kIntact;
+    return true;
 }
 
 void CVirtualInstrument::HandleMessage(const uint8_t* m, size_t length, int32_t nowMs)
@@ -187,7 +225,9 @@ void CVirtualInstrument::HandleMessage(const uint8_t* m, size_t length, int32_t 
         if (m[0] == kReqVersion)
             QueueVersion();
         else if (m[0] == kReqStatus)
-            QueueStatus(false, fUpdaterMode ? "Update mode" : "Ready");
+            QueueStatus(false, fUpdaterMode        ? "Update mode"
+                               : fConfig.mTestMode ? "Test mode"
+                                                   : "Ready");
         else if (!fLeavePending)
             ScheduleLeave(nowMs, true);
         return;
@@ -217,11 +257,19 @@ void CVirtualInstrument::HandleBegin(const uint8_t* m, size_t length)
         return Fail("Not in update mode");
     if (fStream == kFlashing)
         return Fail("Busy flashing");
+    // The whole image goes as one section to no load address: it is stored, not run.
+    if (m[1] != 0 || !AllZero(m + 14, 16))
+        return Fail("Bad message");
+    if (Get32(m + 6) != 0xFFFFFFFF)
+        return Fail("Bad address");
     uint32_t size = Get32(m + 10);
     fImage.clear();
     fStream = kIdle;
     if (size == 0 || size > kMaxImage)
         return Fail("Bad OS size");
+    fTransferError.clear();
+    fAnnouncedVersion = Get16(m + 2);
+    fAnnouncedBuild = Get16(m + 4);
     fAnnounced = size;
     fSum = 0;
     fLastPercent = 0xFFFF;
@@ -233,6 +281,8 @@ void CVirtualInstrument::HandleData(const uint8_t* m, size_t length)
 {
     if (length != kDataSize)
         return Fail("Bad message length");
+    if (m[1] != 0 || !AllZero(m + 2, 16))
+        return Fail("Bad message");
     if (fStream != kReceiving)
         return Fail("Unexpected data");
     uint32_t count = Get32(m + 18);
@@ -252,6 +302,8 @@ void CVirtualInstrument::HandleEnd(const uint8_t* m, size_t length)
 {
     if (length != kEndSize)
         return Fail("Bad message length");
+    if (m[1] != 0 || !AllZero(m + 6, 16))
+        return Fail("Bad message");
     if (fStream != kReceiving)
         return Fail("Unexpected end");
     if (fImage.size() != fAnnounced)
@@ -261,22 +313,52 @@ void CVirtualInstrument::HandleEnd(const uint8_t* m, size_t length)
     fStream = kEnded;
 }
 
-void CVirtualInstrument::HandleSave(const uint8_t*, size_t length, int32_t nowMs)
+void CVirtualInstrument::HandleSave(const uint8_t* m, size_t length, int32_t nowMs)
 {
+    if (fStream == kFlashing)
+        return Fail("Busy flashing");
     if (length != kSaveSize)
-        return Fail("Bad message length");
+        return RejectTransfer("Bad message length");
+    // Mode 0 stores the image in flash; nothing else is asked of it.
+    if (m[1] != 0)
+        return RejectTransfer("Bad save mode");
+    if (!AllZero(m + 2, 16))
+        return RejectTransfer("Bad message");
     if (fStream != kEnded)
-        return Fail("Unexpected save");
+        return RejectTransfer("Unexpected save");
     if (!CheckImage(fImage, fNewVersion, fNewBuild))
-        return Fail("Invalid OS image");
+        return RejectTransfer("Invalid OS image");
+    if (fNewVersion != fAnnouncedVersion || fNewBuild != fAnnouncedBuild)
+        return RejectTransfer("Version mismatch");
+    fTransferError.clear();
     fStream = kFlashing;
     fFlashStart = nowMs;
-    fNextFlashStep = nowMs + std::max<int32_t>(fConfig.mFlashStepMs, 1);
+    fNextFlashStep = After(nowMs, std::max<int32_t>(fConfig.mFlashStepMs, 1));
     QueueProgress(50);
+}
+
+void CVirtualInstrument::RejectTransfer(const char* text)
+{
+    // The save ends the transfer: the updater is told the first thing that went
+    // wrong with it and, by the version, that the old OS is still in place.
+    NoteError(text);
+    std::string first = fTransferError;
+    fTransferError.clear();
+    ++fStats.mOtherErrors;
+    fStream = kIdle;
+    QueueStatus(true, first.c_str());
+    QueueVersion();
+}
+
+void CVirtualInstrument::NoteError(const char* text)
+{
+    if (fTransferError.empty())
+        fTransferError = text;
 }
 
 void CVirtualInstrument::Fail(const char* text)
 {
+    NoteError(text);
     ++fStats.mOtherErrors;
     if (fStream != kFlashing)
         fStream = kIdle;
@@ -289,7 +371,7 @@ void CVirtualInstrument::QueueVersion()
     m[0] = kReqVersion;
     m[1] = kProductCode;
     m[2] = 0;
-    m[3] = fUpdaterMode ? 1 : 0;
+    m[3] = fUpdaterMode ? 1 : fConfig.mTestMode ? 2 : 0;
     Put16(&m[4], fConfig.mBootVersion);
     Put16(&m[6], fOSVersion);
     Put16(&m[8], fConfig.mProtocolVersion);
@@ -323,7 +405,7 @@ void CVirtualInstrument::QueueProgress(uint16_t percent)
 void CVirtualInstrument::QueueMessage(std::vector<uint8_t> m)
 {
     Put16(&m[m.size() - 2], Crc16(m.data(), m.size() - 2));
-    if (fConfig.mGarbageReplies)
+    if (fConfig.mGarbageReplies || fMangle == kGarbage)
     {
         uint32_t x = 0x9E3779B9u ^ static_cast<uint32_t>(fOutput.size());
         for (auto& byte : m)
@@ -333,15 +415,18 @@ void CVirtualInstrument::QueueMessage(std::vector<uint8_t> m)
         }
         m[0] = 0x5A; // no message has this code
     }
-    if (fConfig.mTruncatedReplies)
+    if (fConfig.mTruncatedReplies || fMangle == kShort)
         m.resize(m.size() / 2);
-    fOutput.push_back(std::move(m));
+    if (fHolding)
+        fHeld.push_back(std::move(m));
+    else
+        fOutput.push_back(std::move(m));
 }
 
 void CVirtualInstrument::ScheduleLeave(int32_t nowMs, bool returnInUpdater)
 {
     fLeavePending = true;
-    fLeaveAt = nowMs + fConfig.mLeaveDelayMs;
+    fLeaveAt = After(nowMs, fConfig.mLeaveDelayMs);
     fReturnUpdater = returnInUpdater;
 }
 
@@ -380,10 +465,12 @@ bool CVirtualInstrument::IsInterruptHalted() const
     return fInterruptHalted;
 }
 
-void CVirtualInstrument::ResetDevice()
+void CVirtualInstrument::ResetDevice(int32_t nowMs)
 {
     std::lock_guard<std::mutex> guard(fLock);
     fInterruptHalted = false;
+    fDeaf = fConfig.mDeafAfterResetMs > 0;
+    fDeafUntil = After(nowMs, fConfig.mDeafAfterResetMs);
 }
 
 CVirtualInstrument::EOpenAnswer CVirtualInstrument::AnswerOpen()
@@ -404,16 +491,24 @@ CVirtualInstrument::EOpenAnswer CVirtualInstrument::AnswerOpen()
 void CVirtualInstrument::Advance(int32_t nowMs)
 {
     std::lock_guard<std::mutex> guard(fLock);
+    if (fHolding && Reached(nowMs, fHoldUntil))
+    {
+        fHolding = false;
+        for (auto& m : fHeld)
+            fOutput.push_back(std::move(m));
+        fHeld.clear();
+    }
     if (fStream == kFlashing)
     {
         int32_t duration = std::max<int32_t>(fConfig.mFlashMs, 0);
         int32_t step = std::max<int32_t>(fConfig.mFlashStepMs, 1);
-        int32_t end = fFlashStart + duration;
+        int32_t end = After(fFlashStart, duration);
         while (Reached(nowMs, fNextFlashStep) && !Reached(fNextFlashStep, end))
         {
-            int32_t elapsed = fNextFlashStep - fFlashStart;
+            int32_t elapsed = static_cast<int32_t>(static_cast<uint32_t>(fNextFlashStep) -
+                                                   static_cast<uint32_t>(fFlashStart));
             QueueProgress(static_cast<uint16_t>(50 + int64_t(elapsed) * 50 / duration));
-            fNextFlashStep += step;
+            fNextFlashStep = After(fNextFlashStep, step);
         }
         if (Reached(nowMs, end))
         {
@@ -431,11 +526,13 @@ void CVirtualInstrument::Advance(int32_t nowMs)
         fLeavePending = false;
         fOnBus = false;
         fOutput.clear();
+        fHeld.clear();
+        fHolding = false;
         fStream = kIdle;
         if (!fConfig.mNoReturn)
         {
             fReturnPending = true;
-            fReturnAt = fLeaveAt + fConfig.mRebootDelayMs;
+            fReturnAt = After(fLeaveAt, fConfig.mRebootDelayMs);
         }
     }
     if (fReturnPending && Reached(nowMs, fReturnAt))
@@ -462,8 +559,10 @@ bool CVirtualInstrument::NextDue(int32_t& dueMs) const
     if (fStream == kFlashing)
     {
         consider(fNextFlashStep);
-        consider(fFlashStart + std::max<int32_t>(fConfig.mFlashMs, 0));
+        consider(After(fFlashStart, std::max<int32_t>(fConfig.mFlashMs, 0)));
     }
+    if (fHolding)
+        consider(fHoldUntil);
     if (fLeavePending)
         consider(fLeaveAt);
     if (fReturnPending)
@@ -488,6 +587,8 @@ void CVirtualInstrument::Unplug()
     std::lock_guard<std::mutex> guard(fLock);
     fOnBus = false;
     fOutput.clear();
+    fHeld.clear();
+    fHolding = false;
     fStream = kIdle;
     fLeavePending = fReturnPending = false;
 }

@@ -9,6 +9,7 @@
 #include <deque>
 #include <map>
 #include <mutex>
+#include <string>
 #include <vector>
 
 namespace NSPlatform
@@ -22,6 +23,7 @@ public:
         uint32_t mFrames = 0;                  // frames received, good or bad
         uint32_t mCrcErrors = 0;               // frames rejected for length or CRC
         uint32_t mOtherErrors = 0;             // error statuses for anything else
+        uint32_t mLostFrames = 0;              // frames that failed or came while it was deaf
         std::map<uint8_t, uint32_t> mMessages; // good frames by message code
         uint32_t mInstalls = 0;                // images taken and flashed
         uint32_t mReboots = 0;                 // times it left the bus and came back
@@ -30,7 +32,8 @@ public:
     explicit CVirtualInstrument(const SVirtualInstrumentConfig& config);
 
     // Transport side. One bulk-out transfer; each carries exactly one frame.
-    void ReceiveBulkOut(const uint8_t* data, size_t length, int32_t nowMs);
+    // False when the transfer itself fails (the frame is lost).
+    bool ReceiveBulkOut(const uint8_t* data, size_t length, int32_t nowMs);
     // One queued message for the bulk-in endpoint; false when none.
     bool TakeBulkIn(std::vector<uint8_t>& message);
     bool HasBulkIn() const;
@@ -38,8 +41,8 @@ public:
     bool TakeInterrupt(std::vector<uint8_t>& packet);
     // True when the interrupt endpoint has halted (a fault).
     bool IsInterruptHalted() const;
-    // A device reset clears the halt.
-    void ResetDevice();
+    // A device reset clears the halt; the firmware restarts its USB side.
+    void ResetDevice(int32_t nowMs);
     // Opening: how an open attempt is answered (0, exclusive access, permission).
     enum EOpenAnswer
     {
@@ -91,6 +94,8 @@ private:
     void HandleData(const uint8_t* m, size_t length);
     void HandleEnd(const uint8_t* m, size_t length);
     void HandleSave(const uint8_t* m, size_t length, int32_t nowMs);
+    void RejectTransfer(const char* text);
+    void NoteError(const char* text);
     void QueueVersion();
     void QueueStatus(bool error, const char* text);
     void QueueProgress(uint16_t percent);
@@ -103,6 +108,18 @@ private:
     SStatistics fStats;
     std::vector<uint8_t> fInput;              // bulk-out bytes not yet framed
     std::deque<std::vector<uint8_t>> fOutput; // bulk-in messages
+    std::deque<std::vector<uint8_t>> fHeld;   // answers not given yet (mHoldRepliesAtMessage)
+    bool fHolding = false;
+    int32_t fHoldUntil = 0;
+    enum EMangle
+    {
+        kIntact,
+        kGarbage,
+        kShort
+    };
+    EMangle fMangle = kIntact; // applied to the answers of the frame being handled
+    bool fDeaf = false;
+    int32_t fDeafUntil = 0;
     bool fInterruptDue = false;
     bool fInterruptHalted = false;
     int32_t fBusyLeft = 0;
@@ -123,6 +140,11 @@ private:
     // The OS stream.
     EStream fStream = kIdle;
     uint32_t fAnnounced = 0;
+    uint16_t fAnnouncedVersion = 0;
+    uint16_t fAnnouncedBuild = 0;
+    // The first thing that went wrong since the last begin; reported again when the
+    // transfer is refused at its save message.
+    std::string fTransferError;
     uint32_t fSum = 0;
     uint16_t fLastPercent = 0xFFFF;
     std::vector<uint8_t> fImage;

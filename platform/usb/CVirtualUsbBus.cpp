@@ -197,12 +197,15 @@ struct CVirtualUsbBus::SState
 
     void Poll()
     {
-        CUsbNotifications::TReady ready;
         {
+            // Posted before the lock goes: whoever polls next finds the wake-ups of
+            // what any thread has seen already queued (the main event queue never
+            // takes this lock).
+            CUsbNotifications::TReady ready;
             std::lock_guard<std::mutex> guard(mLock);
             PollLocked(ready);
+            CUsbNotifications::Post(ready);
         }
-        CUsbNotifications::Post(ready);
         // Schedules may have changed: let the ticker look again.
         mWake = true;
         CPlatformClock::WakeWaiters();
@@ -264,6 +267,7 @@ public:
     {
         if (!IsPipe(pipeRef, SVirtualEndpoint::kBulkOut))
             return kUsbBadArgument;
+        bool delivered;
         {
             std::lock_guard<std::mutex> guard(fState->mLock);
             if (!fClaimed)
@@ -271,11 +275,14 @@ public:
             if (!fState->IsPresent(fOpen->mService))
                 return kUsbNoDevice;
             ++fState->mStats.mBulkWrites;
-            fOpen->mInstrument->ReceiveBulkOut(static_cast<const uint8_t*>(data), size, NowMS());
+            delivered = fOpen->mInstrument->ReceiveBulkOut(static_cast<const uint8_t*>(data), size,
+                                                           NowMS());
         }
         fState->Poll();
         std::lock_guard<std::mutex> guard(fState->mLock);
-        return fState->IsPresent(fOpen->mService) ? kUsbSuccess : kUsbNoDevice;
+        if (!fState->IsPresent(fOpen->mService))
+            return kUsbNoDevice;
+        return delivered ? kUsbSuccess : kUsbPipeStalled;
     }
     TUsbResult ReadPipe(uint8_t pipeRef, void* buffer, uint32_t& size, uint32_t noDataTimeout,
                         uint32_t) override
@@ -445,7 +452,7 @@ public:
     {
         TUsbResult result = Check();
         if (result == kUsbSuccess)
-            fInstrument->ResetDevice();
+            fInstrument->ResetDevice(NowMS());
         return result;
     }
     TUsbResult GetNumberOfConfigurations(uint8_t& count) override
@@ -531,13 +538,13 @@ void CVirtualUsbBus::Ticker()
         fState->mWake = false;
         int32_t due = 0;
         bool haveDue;
-        CUsbNotifications::TReady ready;
         {
+            CUsbNotifications::TReady ready;
             std::lock_guard<std::mutex> guard(fState->mLock);
             fState->PollLocked(ready);
+            CUsbNotifications::Post(ready);
             haveDue = fState->NextDueLocked(due);
         }
-        CUsbNotifications::Post(ready);
         int64_t deadline = haveDue ? DeadlineUS(due) : CPlatformClock::NowUS() + kIdleWaitUS;
         CPlatformClock::WaitUntil(deadline,
                                   [this] { return fState->mStop.load() || fState->mWake.load(); });

@@ -3,6 +3,13 @@
 namespace NSPlatform
 {
 
+namespace
+{
+// Half the pause the updater leaves after opening: an updater that asks at once
+// is not answered.
+constexpr int32_t kModeDeafAfterResetMs = 500;
+} // namespace
+
 std::vector<SVirtualEndpoint> SVirtualInstrumentConfig::DefaultEndpoints()
 {
     // Built one by one: GCC 12 at -O2 misreads a braced list of these as
@@ -54,6 +61,7 @@ bool SVirtualInstrumentConfig::ParseSimulateMode(const std::string& mode,
     {
         return false;
     }
+    result.mDeafAfterResetMs = kModeDeafAfterResetMs;
     config = result;
     return true;
 }

@@ -38,6 +38,7 @@ struct SVirtualInstrumentConfig
     uint16_t mProduct = KELT_PRODUCT_ID;
     uint32_t mLocation = 0x01100000; // bus 1, port 1
     bool mUpdaterMode = false;       // starts in its updater mode
+    bool mTestMode = false;          // runs its test mode (reported as mode 2) when not updating
     bool mHasOS = true;              // false: reports OS version 0xFFFF
     uint16_t mOSVersion = 110;
     uint16_t mOSBuild = 1;
@@ -52,6 +53,9 @@ struct SVirtualInstrumentConfig
     int32_t mRebootDelayMs = 1500; // from leaving the bus to coming back
     int32_t mFlashMs = 2000;       // writing the image to flash after the save message
     int32_t mFlashStepMs = 100;    // progress reports while flashing
+    // After a device reset the firmware needs this long before it takes frames;
+    // frames arriving sooner are lost without an answer.
+    int32_t mDeafAfterResetMs = 0;
 
     // Faults.
     int32_t mBusyAttempts = 0;      // opens answered "held by another program"; -1: all
@@ -62,8 +66,17 @@ struct SVirtualInstrumentConfig
     bool mGarbageReplies = false;   // answers with bytes of no known message
     bool mTruncatedReplies = false; // answers with messages cut short
     bool mInterruptFailure = false; // sends one interrupt packet, then the pipe halts
+    // Faults at one frame N, counting every bulk-out transfer from 0 (including
+    // lost and failed ones).
+    int32_t mWriteFailAtMessage = -1;   // the transfer of frame N fails; the frame is lost
+    int32_t mCorruptAtMessage = -1;     // frame N arrives with a broken CRC
+    int32_t mGarbageAtMessage = -1;     // the answer to frame N (or one extra message) is garbage
+    int32_t mShortAtMessage = -1;       // the answer to frame N (or one extra message) is cut short
+    int32_t mHoldRepliesAtMessage = -1; // from frame N on, answers come only mHoldMs later
+    int32_t mHoldMs = 3000;
 
-    // The updater's --simulate modes: "normal" (running OS 1.10), "updater" (already
+    // The updater's --simulate modes (with the firmware's start-up pause after a
+    // reset, as a real instrument has): "normal" (running OS 1.10), "updater" (already
     // in its updater mode), "no-os" (updater mode, no OS), "busy" (held by another
     // program), "no-return" (never comes back after the reboot request), "unplug"
     // (leaves the bus in the middle of the transfer). False for an unknown mode.

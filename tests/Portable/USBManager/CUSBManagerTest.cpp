@@ -453,6 +453,25 @@ TEST_F(USBManagerTest, ClosingAndReopeningWhileTheWorkerRuns)
     EXPECT_GT(receiver.fCalls.load(), 0);
 }
 
+TEST_F(USBManagerTest, OpeningAnOpenPortAgainReplacesItsHandle)
+{
+    // The first handle is closed, not lost (the leak checker of the sanitizer
+    // build watches), and the port keeps its device.
+    auto instrument = fBus->Attach(At(0x01100000));
+    Start();
+    fManager->UpdateDeviceDriverList();
+    ASSERT_TRUE(fManager->IsPortOpen(0));
+    const TUsbServiceId device = fManager->GetPort(0).fNativeDeviceId;
+    for (int i = 0; i < 3; ++i)
+        fManager->OpenPort(0, nullptr);
+    ASSERT_TRUE(fManager->IsPortOpen(0));
+    EXPECT_EQ(fManager->GetPort(0).fNativeDeviceId, device);
+    EXPECT_EQ(fBus->GetTransportStatistics().mOpenAttempts, 4u);
+    Send(NSWireFrames::Request(0x80));
+    EXPECT_EQ(instrument->GetStatistics().mFrames, 1u);
+    fManager->ClosePort(0);
+}
+
 TEST_F(USBManagerTest, AnArrivalDuringAnotherArrivalWaitsForItsPort)
 {
     // The open's retries let queued notifications run; a second instrument that

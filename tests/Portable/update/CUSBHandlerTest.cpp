@@ -132,6 +132,34 @@ TEST_F(HandlerUpdate, ImageOneByteOverKeepsTheStaleTail)
     EXPECT_EQ(fInstrument->GetReceivedImage(), fImage);
 }
 
+TEST_F(HandlerUpdate, TestModeWithAnOddVersionNamesTheModeAndBuild)
+{
+    SVirtualInstrumentConfig config = Mode("normal");
+    config.mTestMode = true;
+    config.mOSVersion = 111;
+    config.mOSBuild = 3;
+    Attach(config);
+    Start(MakeImage(5000));
+    ASSERT_TRUE(RunUntilState(kURSOS));
+    EXPECT_STREQ(fHandler->GetStatus(), "Kelt Podium LX, test version 1.11 build 3 ");
+}
+
+TEST_F(HandlerUpdate, OnePassReadsUpToSixteenWaitingMessages)
+{
+    Attach(Mode("updater"));
+    Start(MakeImage(5000));
+    ASSERT_TRUE(RunUntilState(kURSUpdate));
+    for (int i = 0; i < 20; ++i)
+        CUSBHandler::SendReq(kUSBReqStatus);
+    SetUpdaterRunState(kURSConnected); // a state that reads
+    fHandler->Idle();
+    int left = 0;
+    std::vector<uint8_t> message;
+    while (fInstrument->TakeBulkIn(message))
+        ++left;
+    EXPECT_EQ(left, 4);
+}
+
 TEST_F(HandlerUpdate, UpdateBeforeIdentificationDoesNothing)
 {
     Attach(Mode("updater"));
@@ -174,6 +202,23 @@ TEST_F(HandlerFaults, RemovedAtEveryMessageOfTheTransfer)
             EXPECT_STREQ(fHandler->GetStatus(), "No Kelt Podium LX Connected");
         }
         EXPECT_FALSE(CUSBManager::gManager->IsPortOpen(0));
+    }
+}
+
+TEST_F(HandlerFaults, FailedRequestRightAfterOpeningLosesTheInstrumentCleanly)
+{
+    for (int at : {0, 1}) // the status request, the version request
+    {
+        SCOPED_TRACE(at);
+        TearDown();
+        SetUp();
+        SVirtualInstrumentConfig config = Mode("normal");
+        config.mWriteFailAtMessage = at;
+        Attach(config);
+        Start(MakeImage(5000));
+        EXPECT_EQ(GetUpdaterRunState(), kURSUnknown);
+        EXPECT_FALSE(CUSBManager::gManager->IsPortOpen(0));
+        EXPECT_STREQ(fHandler->GetStatus(), "No Kelt Podium LX Connected");
     }
 }
 
@@ -308,11 +353,13 @@ TEST_F(HandlerFaults, SleepAndWakeInTheMiddleOfATransfer)
     const uint32_t sentBefore = Count(kOSMsgData);
     CUSBManager::gManager->Suspend();
     CUSBManager::gManager->Resume();
+    // After wake the port is reported removed: the transfer stops and the port is
+    // let go, so the instrument offered again is opened anew and ready for a new start.
+    EXPECT_TRUE(fRecorder.SawStatus("No Kelt Podium LX Connected"));
     for (int i = 0; i < 10; ++i)
         Pass();
-    // After wake the port is reported removed: the transfer stops, nothing is flashed.
-    EXPECT_EQ(GetUpdaterRunState(), kURSUnknown);
-    EXPECT_STREQ(fHandler->GetStatus(), "No Kelt Podium LX Connected");
+    EXPECT_EQ(GetUpdaterRunState(), kURSUpdate);
+    EXPECT_TRUE(CUSBManager::gManager->IsPortOpen(0));
     EXPECT_EQ(Count(kOSMsgData), sentBefore);
     EXPECT_EQ(fInstrument->GetStatistics().mInstalls, 0u);
 }

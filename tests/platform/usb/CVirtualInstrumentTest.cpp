@@ -22,6 +22,12 @@ struct SReply
     uint16_t U16(size_t at) const { return uint16_t(mBytes[at] << 8 | mBytes[at + 1]); }
 };
 
+std::vector<uint8_t> WithByte(std::vector<uint8_t> frame, size_t at, uint8_t value)
+{
+    frame[at] = value;
+    return Frame(std::vector<uint8_t>(frame.begin() + 2, frame.end()));
+}
+
 class VirtualInstrumentTest : public ::testing::Test
 {
 protected:
@@ -219,6 +225,9 @@ TEST_F(VirtualInstrumentTest, InconsistentStreamsAreRefusedAndNothingIsInstalled
         {"data without begin", {Data(zero.data(), 10)}, "Unexpected data"},
         {"save without end", {Begin(100), Save()}, "Unexpected save"},
         {"unknown", {Frame({0x42, 0, 0})}, "Unknown message"},
+        {"begin to an address", {WithByte(Begin(100), 2 + 9, 0)}, "Bad address"},
+        {"begin reserved", {WithByte(Begin(100), 2 + 20, 1)}, "Bad message"},
+        {"data reserved", {Begin(100), WithByte(Data(zero.data(), 10), 2 + 5, 1)}, "Bad message"},
     };
     (void)badSum;
     for (auto& c : cases)
@@ -237,6 +246,57 @@ TEST_F(VirtualInstrumentTest, InconsistentStreamsAreRefusedAndNothingIsInstalled
     CVirtualInstrument running{SVirtualInstrumentConfig()};
     Send(running, Begin(100));
     EXPECT_EQ(LastStatus(Drain(running)), "Not in update mode");
+}
+
+TEST_F(VirtualInstrumentTest, RefusedSaveReportsTheFirstFaultAndItsVersion)
+{
+    auto image = NSVirtualImage::Make(20000, 120, 7);
+    auto stream = Stream(image);
+    auto withBegin = [&](std::vector<uint8_t> begin)
+    {
+        auto frames = stream;
+        frames.front() = std::move(begin);
+        return frames;
+    };
+    auto withSave = [&](std::vector<uint8_t> save)
+    {
+        auto frames = stream;
+        frames.back() = std::move(save);
+        return frames;
+    };
+    auto corrupted = stream;
+    corrupted[1][100] ^= 1; // the first data message
+    struct SCase
+    {
+        const char* mName;
+        std::vector<std::vector<uint8_t>> mFrames;
+        const char* mStatus;
+    };
+    std::vector<SCase> cases = {
+        {"build as version", withBegin(Begin(uint32_t(image.size()), 7, 7)), "Version mismatch"},
+        {"other build", withBegin(Begin(uint32_t(image.size()), 120, 8)), "Version mismatch"},
+        {"save mode 1", withSave(WithByte(Save(), 2 + 1, 1)), "Bad save mode"},
+        {"save reserved", withSave(WithByte(Save(), 2 + 10, 1)), "Bad message"},
+        {"lost data message", corrupted, "CRC error"},
+    };
+    for (auto& c : cases)
+    {
+        CVirtualInstrument instrument(Updater());
+        for (auto& frame : c.mFrames)
+            Send(instrument, frame);
+        auto replies = Drain(instrument);
+        // The save is answered by the first fault of the transfer, then the version
+        // in updater mode: the updater may try again.
+        ASSERT_GE(replies.size(), 2u) << c.mName;
+        const SReply& status = replies[replies.size() - 2];
+        EXPECT_EQ(status.Code(), 0x81) << c.mName;
+        EXPECT_EQ(status.Text(), c.mStatus) << c.mName;
+        EXPECT_TRUE(status.Error()) << c.mName;
+        EXPECT_EQ(replies.back().Code(), 0x80) << c.mName;
+        EXPECT_EQ(replies.back().mBytes[3], 1) << c.mName;
+        instrument.Advance(100000);
+        EXPECT_EQ(instrument.GetStatistics().mInstalls, 0u) << c.mName;
+    }
 }
 
 TEST_F(VirtualInstrumentTest, ImageCheckRejectsBrokenHeadersWithoutReadingOutside)
@@ -301,6 +361,79 @@ TEST_F(VirtualInstrumentTest, FaultKnobs)
     EXPECT_FALSE(pulled.IsOnBus());
     pulled.Advance(100000);
     EXPECT_FALSE(pulled.IsOnBus());
+
+    config = {};
+    config.mWriteFailAtMessage = 0;
+    CVirtualInstrument failing(config);
+    EXPECT_FALSE(failing.ReceiveBulkOut(Request(0x80).data(), 5, 0));
+    EXPECT_TRUE(failing.ReceiveBulkOut(Request(0x80).data(), 5, 0));
+    EXPECT_EQ(Drain(failing).size(), 1u);
+
+    config = {};
+    config.mCorruptAtMessage = 0;
+    CVirtualInstrument corrupt(config);
+    Send(corrupt, Request(0x80));
+    EXPECT_EQ(LastStatus(Drain(corrupt)), "CRC error");
+
+    for (bool garbled : {true, false})
+    {
+        config = {};
+        (garbled ? config.mGarbageAtMessage : config.mShortAtMessage) = 1;
+        CVirtualInstrument mangled(config);
+        Send(mangled, Request(0x81));
+        Send(mangled, Request(0x80));
+        Send(mangled, Request(0x80));
+        replies = Drain(mangled);
+        ASSERT_EQ(replies.size(), 3u);
+        EXPECT_EQ(replies[0].Code(), 0x81);
+        EXPECT_EQ(replies[1].mBytes.size() == 66 && replies[1].Code() == 0x80, false);
+        EXPECT_EQ(replies[2].mBytes.size(), 66u);
+    }
+    config = {};
+    config.mGarbageAtMessage = 0;
+    config.mUpdaterMode = true;
+    CVirtualInstrument extra(config);
+    Send(extra, Begin(100)); // no answer of its own: one damaged message instead
+    replies = Drain(extra);
+    ASSERT_EQ(replies.size(), 1u);
+    EXPECT_NE(replies[0].Code(), 0x81);
+
+    config = {};
+    config.mHoldRepliesAtMessage = 1;
+    config.mHoldMs = 3000;
+    CVirtualInstrument held(config);
+    Send(held, Request(0x81), 0);
+    Send(held, Request(0x80), 10);
+    Send(held, Request(0x81), 20);
+    EXPECT_EQ(Drain(held).size(), 1u);
+    int32_t due = 0;
+    ASSERT_TRUE(held.NextDue(due));
+    EXPECT_EQ(due, 3010);
+    held.Advance(3009);
+    EXPECT_TRUE(Drain(held).empty());
+    held.Advance(3010);
+    replies = Drain(held);
+    ASSERT_EQ(replies.size(), 2u);
+    EXPECT_EQ(replies[0].Code(), 0x80);
+    EXPECT_EQ(replies[1].Code(), 0x81);
+
+    config = {};
+    config.mDeafAfterResetMs = 500;
+    CVirtualInstrument starting(config);
+    Send(starting, Request(0x80), 0); // never reset: hears at once
+    starting.ResetDevice(1000);
+    Send(starting, Request(0x80), 1499);
+    Send(starting, Request(0x80), 1500);
+    EXPECT_EQ(Drain(starting).size(), 2u);
+    EXPECT_EQ(starting.GetStatistics().mLostFrames, 1u);
+
+    config = {};
+    config.mTestMode = true;
+    CVirtualInstrument testing(config);
+    Send(testing, Request(0x80));
+    replies = Drain(testing);
+    ASSERT_EQ(replies.size(), 1u);
+    EXPECT_EQ(replies[0].mBytes[3], 2);
 
     config = {};
     config.mBusyAttempts = 2;

@@ -69,7 +69,10 @@ inline std::vector<uint8_t> Save()
 inline std::vector<std::vector<uint8_t>> Stream(const std::vector<uint8_t>& image)
 {
     std::vector<std::vector<uint8_t>> frames;
-    frames.push_back(Begin(uint32_t(image.size())));
+    // The begin message repeats the header's version and build.
+    const uint16_t version = image.size() >= 6 ? uint16_t(image[0] << 8 | image[1]) : 0;
+    const uint16_t build = image.size() >= 6 ? uint16_t(image[4] << 8 | image[5]) : 0;
+    frames.push_back(Begin(uint32_t(image.size()), version, build));
     uint32_t sum = 0;
     for (size_t offset = 0; offset < image.size(); offset += 16384)
     {

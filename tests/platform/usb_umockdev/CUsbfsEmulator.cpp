@@ -294,9 +294,10 @@ void CUsbfsEmulator::Submit(UMockdevIoctlClient* client, UMockdevIoctlData* arg)
     }
     if (!(record.mEndpoint & USB_DIR_IN))
     {
-        fInstrument->ReceiveBulkOut(record.mBuffer->data, size_t(record.mLength), 0);
-        record.mActual = record.mLength;
-        Complete(record, fInstrument->IsOnBus() ? 0 : -ESHUTDOWN);
+        const bool delivered =
+            fInstrument->ReceiveBulkOut(record.mBuffer->data, size_t(record.mLength), 0);
+        record.mActual = delivered ? record.mLength : 0;
+        Complete(record, !fInstrument->IsOnBus() ? -ESHUTDOWN : delivered ? 0 : -EPIPE);
     }
     else
     {
@@ -486,7 +487,7 @@ bool CUsbfsEmulator::HandleIoctl(UMockdevIoctlClient* client)
     case USBDEVFS_RESET:
     {
         std::lock_guard<std::mutex> guard(fLock);
-        fInstrument->ResetDevice();
+        fInstrument->ResetDevice(0);
         umockdev_ioctl_client_complete(client, 0, 0);
         return true;
     }
