@@ -198,7 +198,7 @@ TEST(ConsoleUpdate, ReaderThatGoesAwayDoesNotStopTheUpdate)
     EXPECT_STREQ(status, "0\n");
 }
 
-TEST(ConsoleUpdate, ImageThatCannotBeSentFails)
+TEST(ConsoleUpdate, DamagedImageEndsBeforeTheInstrumentIsTouched)
 {
     COSImageBuilder builder(120, 7);
     builder.AddSection("CODE", 0x10000, std::vector<uint8_t>(5000, 0x5A));
@@ -207,10 +207,14 @@ TEST(ConsoleUpdate, ImageThatCannotBeSentFails)
     const std::string path = ::testing::TempDir() + "bad-image.rsrc";
     ASSERT_TRUE(ResourceImageForTests::WriteFile(
         path, ResourceImageForTests::Build({{{"BOOT", 128}, {1, 2, 3}}, {{"TQOS", 128}, image}})));
-    const SResult r = ConsoleProcess::Run(
-        {"--console", "--simulate=updater", "--yes", "--resources", path}, "", 30);
+    // A running instrument would otherwise be rebooted into its updater mode first.
+    const SResult r =
+        ConsoleProcess::Run({"--console", "--simulate", "--yes", "--resources", path}, "", 30);
     std::remove(path.c_str());
-    EXPECT_EQ(r.mExitCode, 1) << r.mOut << r.mErr;
-    EXPECT_TRUE(r.HasLine("Error while sending OS file")) << r.mOut;
-    EXPECT_EQ(r.mOut.find("100%"), std::string::npos);
+    EXPECT_EQ(r.mExitCode, 2) << r.mOut << r.mErr;
+    EXPECT_EQ(r.mOut.find(kProductLine), 0u) << r.mOut;
+    EXPECT_TRUE(r.HasLine("Error: The OS image in this program is damaged; it cannot be installed."))
+        << r.mOut;
+    EXPECT_EQ(r.mOut.find("Found"), std::string::npos) << r.mOut;
+    EXPECT_EQ(r.mOut.find("reboot"), std::string::npos) << r.mOut;
 }

@@ -227,14 +227,46 @@ TEST_F(HandlerFaults, PermissionDeniedSaysHowToFixIt)
     EXPECT_EQ(GetUpdaterRunState(), kURSUnknown);
 }
 
-TEST_F(HandlerFaults, BadImageSendsNothing)
+TEST_F(HandlerFaults, DamagedImageIsRefusedBeforeTheInstrumentIsTouched)
+{
+    std::vector<uint8_t> badChecksum = MakeImage(20000);
+    badChecksum[700] ^= 0x55; // the header checksum no longer matches
+    std::vector<uint8_t> wrongKind = MakeImage(3000);
+    wrongKind[2] = 2; // not an installable kind
+    for (const std::vector<uint8_t>& image :
+         {badChecksum, wrongKind, std::vector<uint8_t>(10, 0), std::vector<uint8_t>()})
+    {
+        SCOPED_TRACE(image.size());
+        TearDown();
+        SetUp();
+        // A running instrument: without the check at start-up it would be rebooted into
+        // its updater mode before the sender found the image damaged.
+        Attach(Mode("normal"));
+        Start(image);
+        EXPECT_FALSE(fHandler->IsImageInstallable());
+        EXPECT_STREQ(fHandler->GetStatus(),
+                     "Error: The OS image in this program is damaged; it cannot be installed.");
+        for (int i = 0; i < 40; ++i)
+            Pass();
+        fHandler->UpdatePressed();
+        Pass();
+        EXPECT_EQ(GetUpdaterRunState(), kURSUnknown);
+        EXPECT_EQ(fBus->GetTransportStatistics().mOpenAttempts, 0u);
+        EXPECT_EQ(fInstrument->GetStatistics().mFrames, 0u);
+        EXPECT_EQ(fInstrument->GetStatistics().mReboots, 0u);
+    }
+}
+
+TEST_F(HandlerFaults, ImageThatFailsItsCheckWhileSendingSendsNothing)
 {
     Attach(Mode("updater"));
-    std::vector<uint8_t> image = MakeImage(20000);
-    image[700] ^= 0x55; // header checksum no longer matches
-    Start(image);
+    Start(MakeImage(20000));
+    ASSERT_TRUE(fHandler->IsImageInstallable());
     ASSERT_TRUE(RunUntilState(kURSUpdate));
-    fHandler->UpdatePressed();
+    // The same check runs again when the transfer starts.
+    std::vector<uint8_t> damaged = fImage;
+    damaged[2] = 2;
+    fHandler->SendOS(damaged.data(), static_cast<uint32_t>(damaged.size()));
     EXPECT_EQ(GetUpdaterRunState(), kURSWorking);
     EXPECT_TRUE(fRecorder.SawStatus("Error while sending OS file"));
     for (int i = 0; i < 5; ++i)
@@ -242,24 +274,6 @@ TEST_F(HandlerFaults, BadImageSendsNothing)
     EXPECT_EQ(Count(kOSMsgBegin), 0u);
     EXPECT_EQ(Count(kOSMsgData), 0u);
     EXPECT_EQ(Count(kOSMsgSave), 0u);
-}
-
-TEST_F(HandlerFaults, ImagesTooShortOrOfTheWrongKindAreRefused)
-{
-    for (std::vector<uint8_t> image : {std::vector<uint8_t>(10, 0), MakeImage(3000)})
-    {
-        TearDown();
-        SetUp();
-        if (image.size() > 724)
-            image[2] = 2; // not an installable kind
-        Attach(Mode("updater"));
-        Start(image);
-        ASSERT_TRUE(RunUntilState(kURSUpdate));
-        fHandler->UpdatePressed();
-        EXPECT_EQ(GetUpdaterRunState(), kURSWorking);
-        EXPECT_STREQ(fHandler->GetStatus(), "Error while sending OS file");
-        EXPECT_EQ(Count(kOSMsgBegin), 0u);
-    }
 }
 
 TEST_F(HandlerFaults, ReadFailureClosesThePort)
