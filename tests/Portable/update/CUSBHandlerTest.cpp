@@ -4,8 +4,10 @@
 
 #include "Portable/update/USBProtocol.h"
 #include "Portable/update/USBSender.h"
+#include "platform/usb/CUsbIterator.h"
 
 #include <cstring>
+#include <ctime>
 
 using namespace UpdateTest;
 using NSPlatform::SVirtualInstrumentConfig;
@@ -292,6 +294,29 @@ TEST_F(HandlerFaults, ReadFailureClosesThePort)
     EXPECT_EQ(GetUpdaterRunState(), kURSUnknown);
 }
 
+TEST_F(HandlerFaults, InstrumentGoneUnderAReadAfterTheSaveIsItsRestart)
+{
+    Attach(Mode("updater"));
+    Start(MakeImage(20000));
+    ASSERT_TRUE(RunUntilState(kURSUpdate));
+    fHandler->UpdatePressed();
+    ASSERT_TRUE(RunUntilState(kURSWorking));
+    ASSERT_EQ(Count(kOSMsgSave), 1u);
+    // It restarts before it says "Loading" and before its removal is reported: the
+    // next read finds no device.
+    fInstrument->Unplug();
+    fHandler->Idle();
+    EXPECT_EQ(GetUpdaterRunState(), kURSWorking);
+    EXPECT_FALSE(CUSBManager::gManager->IsPortOpen(0));
+    EXPECT_FALSE(fRecorder.SawStatus("No Kelt Podium LX Connected"));
+    // Its removal, then its return, as after any restart in this state.
+    Pass();
+    fInstrument->Plug();
+    Pass();
+    EXPECT_STREQ(fHandler->GetStatus(), "Done!");
+    EXPECT_EQ(GetUpdaterRunState(), kURSWorking);
+}
+
 TEST_F(HandlerFaults, GarbageAndTruncatedRepliesAreDropped)
 {
     for (bool garbage : {true, false})
@@ -329,6 +354,40 @@ TEST_F(HandlerFaults, SleepAndWakeInTheMiddleOfATransfer)
     EXPECT_STREQ(fHandler->GetStatus(), "No Kelt Podium LX Connected");
     EXPECT_EQ(Count(kOSMsgData), sentBefore);
     EXPECT_EQ(fInstrument->GetStatistics().mInstalls, 0u);
+}
+
+TEST_F(HandlerFaults, ArrivalDuringTheSettleIsNotSpunOn)
+{
+    // Real time: the settle after opening lets queued events run for a second. An
+    // arrival reported meanwhile (here by a wake-up's look at the bus, which offers every
+    // instrument present) is kept for later; handing it back to the queue would run it
+    // again on every turn and keep a core busy.
+    NSPlatform::CPlatformClock::SetManual(false);
+    SVirtualInstrumentConfig second = Mode("updater");
+    second.mLocation = 0x01200000;
+    Attach(Mode("updater"));
+    NSPlatform::CMainEventQueue::Main().Post(
+        [this, second]
+        {
+            fBus->Attach(second);
+            auto present = fBus->GetMatchingServices(KELT_VENDOR_ID, KELT_PRODUCT_ID);
+            DeviceAddedCallback(nullptr, present.get());
+        });
+    timespec cpu0, wall0, cpu1, wall1;
+    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &cpu0);
+    clock_gettime(CLOCK_MONOTONIC, &wall0);
+    Start(MakeImage(5000));
+    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &cpu1);
+    clock_gettime(CLOCK_MONOTONIC, &wall1);
+    auto seconds = [](const timespec& a, const timespec& b)
+    { return double(b.tv_sec - a.tv_sec) + double(b.tv_nsec - a.tv_nsec) / 1e9; };
+    ASSERT_EQ(GetUpdaterRunState(), kURSConnected);
+    EXPECT_GE(seconds(wall0, wall1), 0.99);
+    EXPECT_LT(seconds(cpu0, cpu1), 0.1 * seconds(wall0, wall1))
+        << "the settle used " << seconds(cpu0, cpu1) << " s of processor time in "
+        << seconds(wall0, wall1) << " s";
+    // The first instrument keeps the one port.
+    EXPECT_EQ(fBus->GetTransportStatistics().mOpenAttempts, 1u);
 }
 
 TEST_F(HandlerFaults, AttachWhileWorkingShowsDone)
