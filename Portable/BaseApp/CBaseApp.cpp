@@ -27,7 +27,8 @@ void CBaseApp::Initialize()
     if (resources && resources->DoesExist("TQOS", 128) && resources->DoesExist("BOOT", 128))
     {
         std::unique_ptr<NSWayfarer::CMemoryMedia> boot(ReadImage(*resources, "BOOT"));
-        std::unique_ptr<NSWayfarer::CMemoryMedia> os(boot ? ReadImage(*resources, "TQOS") : nullptr);
+        std::unique_ptr<NSWayfarer::CMemoryMedia> os(boot ? ReadImage(*resources, "TQOS")
+                                                          : nullptr);
         if (os)
         {
             try

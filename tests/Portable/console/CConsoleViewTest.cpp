@@ -168,7 +168,7 @@ TEST_F(ConsoleView, QuitRefusedBecauseTheTransferStartedIsNotLost)
     EXPECT_TRUE(fView->HasEnded());
     EXPECT_EQ(fView->GetExitCode(), CConsoleView::kExitUpdated);
     EXPECT_TRUE(fView->TryClosingAllWindows());
-    EXPECT_NE(
-        Printed().find("Quitting now could leave the instrument without an OS; the update goes on."),
-        std::string::npos);
+    EXPECT_NE(Printed().find(
+                  "Quitting now could leave the instrument without an OS; the update goes on."),
+              std::string::npos);
 }

@@ -130,17 +130,17 @@ TEST(ConsoleUpdate, InterruptDuringTheRebootIsRefusedAndTheUpdateEnds)
     {
         SCOPED_TRACE(delay);
         bool sent = false;
-        const SResult r = ConsoleProcess::Run(
-            {"--console", "--simulate", "--yes"}, "", 40,
-            [&sent, delay](const std::string& out, pid_t pid)
-            {
-                if (!sent && out.find("Send reboot request") != std::string::npos)
-                {
-                    usleep(static_cast<useconds_t>(delay * 1e6));
-                    kill(pid, SIGINT);
-                    sent = true;
-                }
-            });
+        const SResult r = ConsoleProcess::Run({"--console", "--simulate", "--yes"}, "", 40,
+                                              [&sent, delay](const std::string& out, pid_t pid)
+                                              {
+                                                  if (!sent && out.find("Send reboot request") !=
+                                                                   std::string::npos)
+                                                  {
+                                                      usleep(static_cast<useconds_t>(delay * 1e6));
+                                                      kill(pid, SIGINT);
+                                                      sent = true;
+                                                  }
+                                              });
         ASSERT_TRUE(sent);
         EXPECT_EQ(r.mExitCode, 0) << r.mOut << r.mErr;
         EXPECT_TRUE(r.HasLine(
@@ -282,14 +282,13 @@ TEST(ConsoleCommandLine, ResourceFileTooBigForMemoryEndsWithStatusTwo)
     ASSERT_GE(fd, 0);
     ASSERT_EQ(ftruncate(fd, off_t(1) << 30), 0);
     close(fd);
-    const SResult r =
-        ConsoleProcess::Run({"--console", "--simulate", "--resources", path}, "", 60, nullptr,
-                            false,
-                            []
-                            {
-                                rlimit limit = {400u << 20, 400u << 20};
-                                setrlimit(RLIMIT_AS, &limit);
-                            });
+    const SResult r = ConsoleProcess::Run({"--console", "--simulate", "--resources", path}, "", 60,
+                                          nullptr, false,
+                                          []
+                                          {
+                                              rlimit limit = {400u << 20, 400u << 20};
+                                              setrlimit(RLIMIT_AS, &limit);
+                                          });
     std::remove(path.c_str());
     EXPECT_EQ(r.mExitCode, 2) << r.mOut << r.mErr;
     ASSERT_FALSE(r.mErr.empty());
@@ -327,7 +326,8 @@ TEST(ConsoleUpdate, DamagedImageEndsBeforeTheInstrumentIsTouched)
     std::remove(path.c_str());
     EXPECT_EQ(r.mExitCode, 2) << r.mOut << r.mErr;
     EXPECT_EQ(r.mOut.find(kProductLine), 0u) << r.mOut;
-    EXPECT_TRUE(r.HasLine("Error: The OS image in this program is damaged; it cannot be installed."))
+    EXPECT_TRUE(
+        r.HasLine("Error: The OS image in this program is damaged; it cannot be installed."))
         << r.mOut;
     EXPECT_EQ(r.mOut.find("Found"), std::string::npos) << r.mOut;
     EXPECT_EQ(r.mOut.find("reboot"), std::string::npos) << r.mOut;
