@@ -73,6 +73,10 @@ inline SResult Run(const std::vector<std::string>& args, const std::string& inpu
         dup2(err[1], 2);
         for (int fd : {in[0], in[1], out[0], out[1], err[0], err[1]})
             close(fd);
+        // The program keeps signals it was started with ignored; a test runner started
+        // in the background may ignore these, and the tests send them.
+        for (int caught : {SIGINT, SIGTERM, SIGHUP})
+            signal(caught, SIG_DFL);
         if (inChild)
             inChild();
         std::vector<char*> argv;
