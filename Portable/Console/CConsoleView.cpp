@@ -75,9 +75,12 @@ void CConsoleView::Show()
     fRegistered = true;
     if (fOptions.mWaitSeconds >= 0)
         fWaitTimer = std::make_unique<CTimer>(
-            [](CTimer*)
-            { NSPlatform::CMainEventQueue::Main().Post([] { CApplication::ForceSetup(); }); },
-            nullptr, static_cast<long>(fOptions.mWaitSeconds) * 1000 + 1);
+            [](CTimer* timer)
+            {
+                static_cast<CConsoleView*>(timer->GetUserData())->fWaitDue = true;
+                NSPlatform::CMainEventQueue::Main().Post([] { CApplication::ForceSetup(); });
+            },
+            this, static_cast<long>(fOptions.mWaitSeconds) * 1000 + 1);
     SetupState();
 }
 
@@ -177,7 +180,10 @@ void CConsoleView::SetupState()
         fLastState = state;
     }
     CheckOutcome(state);
-    CheckWait();
+    // Not before the instrument has been looked for, unless the wait has run out in
+    // the middle of that (an open retrying for another program's instrument).
+    if (fWaitDue)
+        CheckWait();
     if (fEnded)
         return;
 
@@ -393,7 +399,17 @@ void CConsoleView::IdleAll()
 void CConsoleView::CheckWait()
 {
     if (fEnded || fOptions.mWaitSeconds < 0 || fInstrumentFound)
+    {
+        // Its job is done (it would go on waking the loop every period).
+        fWaitTimer.reset();
         return;
+    }
+    // An instrument being settled after opening has been found.
+    if (CUSBManager::gManager && CUSBManager::gManager->IsPortOpen(0))
+    {
+        fInstrumentFound = true;
+        return;
+    }
     // In 64-bit microseconds: long waits do not fit the wrapping 32-bit millisecond clock.
     const uint64_t waited = CTimer::GetSystemUS() - fStartUS;
     if (waited < uint64_t(fOptions.mWaitSeconds) * 1000000)

@@ -6,6 +6,7 @@
 #include "Portable/update/UpdaterRunState.h"
 #include "framework/application/CApplicationWindowSystem.h"
 
+#include <atomic>
 #include <cstdint>
 #include <cstdio>
 #include <memory>
@@ -103,6 +104,7 @@ private:
     // Wakes the event loop when --wait runs out, also while an instrument is being
     // opened (which runs no idle pass for seconds).
     std::unique_ptr<NSWayfarer::CTimer> fWaitTimer;
+    std::atomic<bool> fWaitDue = false;
     bool fEnded = false;
     int fExitCode = kExitInterrupted;
     bool fRegistered = false;
