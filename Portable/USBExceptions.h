@@ -21,6 +21,15 @@ public:
     virtual ~XUSBNoPermission() = default;
 };
 
+// The device left the bus under a transfer (its removal may not have been reported
+// yet). Caught as XUSBError by code that does not care.
+class XUSBNoDevice : public XUSBError
+{
+public:
+    XUSBNoDevice() : XUSBError("USB Error: No device") {}
+    virtual ~XUSBNoDevice() = default;
+};
+
 class XUSBNotFound : public XVantorBase
 {
 public:

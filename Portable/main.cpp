@@ -10,11 +10,16 @@
 #include "platform/usb/CVirtualUsbBus.h"
 #include "platform/usb/SVirtualInstrumentConfig.h"
 
+#include "Portable/VantorExeption.h"
+
+#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <exception>
+#include <fcntl.h>
 #include <memory>
+#include <new>
 #include <string>
 #include <unistd.h>
 
@@ -41,15 +46,18 @@ const char* kUsage =
     "                       the one installed with the program\n"
     "  -h, --help           show this help\n"
     "\n"
-    "Ctrl-C quits, except while the OS is being sent; while the instrument waits\n"
-    "for the update it asks first (when standard input is a terminal).\n"
+    "Ctrl-C quits, except from the reboot request until the OS has been sent; while\n"
+    "the instrument waits for the update it asks first (when standard input is a\n"
+    "terminal). A signal the program was started with ignored (nohup) stays ignored.\n"
     "\n"
     "Exit status:\n"
     "  0    the instrument was updated\n"
     "  1    the update failed (\"Reboot failed.\", \"Error while sending OS file\",\n"
     "       the instrument was lost or did not take the OS)\n"
-    "  2    usage error, or the resource file or its OS image is missing\n"
-    "  3    no instrument was found within --wait SECONDS\n"
+    "  2    usage error, or the resource file or its OS image is missing, empty,\n"
+    "       unreadable or damaged (nothing is sent to the instrument then)\n"
+    "  3    no instrument could be used within --wait SECONDS (none was found, or\n"
+    "       another program holds it)\n"
     "  4    the update was declined\n"
     "  130  interrupted before the update\n";
 
@@ -141,10 +149,90 @@ std::string Parse(int argc, char** argv, SCommandLine& line)
     return {};
 }
 
+// Descriptors 0, 1 and 2 are taken (on /dev/null) when the program was started
+// without them: the next descriptor opened (the event queue's) would otherwise land
+// there and be read as the user's answer, or receive the status lines. False when
+// that cannot be done.
+bool OpenStandardDescriptors()
+{
+    for (int fd = 0; fd <= 2; ++fd)
+    {
+        if (::fcntl(fd, F_GETFD) >= 0 || errno != EBADF)
+            continue;
+        const int opened = ::open("/dev/null", fd == 0 ? O_RDONLY : O_WRONLY);
+        if (opened != fd)
+        {
+            if (opened >= 0)
+                ::close(opened);
+            return false;
+        }
+    }
+    return true;
+}
+
+// One line for a failure: the framework's exceptions carry only their type.
+std::string Describe(const std::exception_ptr& failure)
+{
+    try
+    {
+        std::rethrow_exception(failure);
+    }
+    catch (const std::bad_alloc&)
+    {
+        return "out of memory";
+    }
+    catch (const XVantorBase& e)
+    {
+        return e.what();
+    }
+    catch (const NSWayfarer::XFileNotFound&)
+    {
+        return "file not found";
+    }
+    catch (const NSWayfarer::XBadFormat&)
+    {
+        return "damaged data";
+    }
+    catch (const NSWayfarer::XRead&)
+    {
+        return "read error";
+    }
+    catch (const NSWayfarer::XFile&)
+    {
+        return "file error";
+    }
+    catch (const NSWayfarer::XBase&)
+    {
+        return "internal error";
+    }
+    catch (const std::exception& e)
+    {
+        return e.what();
+    }
+    catch (...)
+    {
+    }
+    return "unexpected failure";
+}
+
+[[noreturn]] void OnTerminate()
+{
+    // The last resort for a failure nothing could catch (one leaving a destructor):
+    // a message and the failure status instead of an abort and a core dump.
+    static const char kMessage[] = "kelt-podium-update: unexpected failure\n";
+    ssize_t written = ::write(STDERR_FILENO, kMessage, sizeof kMessage - 1);
+    (void)written;
+    std::_Exit(CConsoleView::kExitFailed);
+}
+
 } // namespace
 
 int main(int argc, char** argv)
 {
+    if (!OpenStandardDescriptors())
+        return CConsoleView::kExitFailed;
+    std::set_terminate(OnTerminate);
+
     SCommandLine line;
     const std::string error = Parse(argc, argv, line);
     if (!error.empty())
@@ -175,8 +263,17 @@ int main(int argc, char** argv)
         return CConsoleView::kExitUsage;
     }
 
-    if (NSWayfarer::CLowLevelApplication::MacOpenStartupResourceFile(argc, argv) < 0)
+    try
+    {
+        if (NSWayfarer::CLowLevelApplication::MacOpenStartupResourceFile(argc, argv) < 0)
+            return CConsoleView::kExitUsage;
+    }
+    catch (...)
+    {
+        std::fprintf(stderr, "kelt-podium-update: cannot read the resource file: %s\n",
+                     Describe(std::current_exception()).c_str());
         return CConsoleView::kExitUsage;
+    }
 
     SSimulation simulation;
     try
@@ -205,13 +302,10 @@ int main(int argc, char** argv)
         std::fflush(stdout);
         return exitCode;
     }
-    catch (const std::exception& failure)
-    {
-        std::fprintf(stderr, "kelt-podium-update: %s\n", failure.what());
-    }
     catch (...)
     {
-        std::fprintf(stderr, "kelt-podium-update: unexpected failure\n");
+        std::fprintf(stderr, "kelt-podium-update: %s\n",
+                     Describe(std::current_exception()).c_str());
     }
     return CConsoleView::kExitFailed;
 }

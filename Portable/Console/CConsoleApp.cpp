@@ -1,8 +1,12 @@
 #include "Portable/Console/CConsoleApp.h"
 
 #include "Portable/Console/CConsoleView.h"
+#include "Portable/update/CUSBHandler.h"
 #include "platform/CMainEventQueue.h"
 
+#include <cerrno>
+#include <fcntl.h>
+#include <poll.h>
 #include <unistd.h>
 
 namespace
@@ -10,8 +14,12 @@ namespace
 
 volatile sig_atomic_t gInterrupts = 0;
 // Until the view shows the update, nothing is at stake: Ctrl-C ends the process at
-// once (start-up can wait long for an instrument that another program holds).
+// once.
 volatile sig_atomic_t gViewShown = 0;
+// The handler writes a byte here for every signal. Watched by the main queue, so a
+// signal is seen wherever the queue is run, also while an instrument is being opened
+// (which waits for seconds without an idle pass).
+int gSignalPipe[2] = {-1, -1};
 
 extern "C" void OnInterruptSignal(int signal)
 {
@@ -24,6 +32,16 @@ extern "C" void OnInterruptSignal(int signal)
     CConsoleApp::NoteInterrupt();
 }
 
+// Installs handler for signal unless the program was started with the signal ignored
+// (nohup ignores SIGHUP, a shell's background job SIGINT): that choice stands.
+void CatchUnlessIgnored(int signal, const struct sigaction& handler)
+{
+    struct sigaction current = {};
+    if (sigaction(signal, nullptr, &current) == 0 && current.sa_handler == SIG_IGN)
+        return;
+    sigaction(signal, &handler, nullptr);
+}
+
 } // namespace
 
 CConsoleApp::CConsoleApp(NSWayfarer::CApplicationStartupInfo* info, const SConsoleOptions& options,
@@ -32,11 +50,24 @@ CConsoleApp::CConsoleApp(NSWayfarer::CApplicationStartupInfo* info, const SConso
 {
 }
 
-CConsoleApp::~CConsoleApp() = default;
+CConsoleApp::~CConsoleApp()
+{
+    if (fSignalWatchId)
+        NSPlatform::CMainEventQueue::Main().RemoveWatch(fSignalWatchId);
+}
 
 void CConsoleApp::NoteInterrupt()
 {
+    const int savedErrno = errno;
     gInterrupts = gInterrupts + 1;
+    if (gSignalPipe[1] >= 0)
+    {
+        const char one = 1;
+        // A full pipe already holds a wake-up.
+        ssize_t written = ::write(gSignalPipe[1], &one, 1);
+        (void)written;
+    }
+    errno = savedErrno;
     NSPlatform::CMainEventQueue::Main().WakeFromSignal();
 }
 
@@ -44,46 +75,76 @@ void CConsoleApp::InstallSignalHandlers()
 {
     // The queue must exist before a signal can ask it to wake up.
     NSPlatform::CMainEventQueue::Main();
+    if (gSignalPipe[0] < 0 && ::pipe2(gSignalPipe, O_CLOEXEC | O_NONBLOCK) != 0)
+        gSignalPipe[0] = gSignalPipe[1] = -1;
     struct sigaction action = {};
     action.sa_handler = OnInterruptSignal;
     sigemptyset(&action.sa_mask);
-    sigaction(SIGINT, &action, nullptr);
-    sigaction(SIGTERM, &action, nullptr);
+    CatchUnlessIgnored(SIGINT, action);
+    CatchUnlessIgnored(SIGTERM, action);
     // A closed terminal or a reader that went away must not kill a transfer
     // half-way: hang-ups count as a quit request, failed writes are ignored.
-    sigaction(SIGHUP, &action, nullptr);
+    CatchUnlessIgnored(SIGHUP, action);
     std::signal(SIGPIPE, SIG_IGN);
 }
 
 void CConsoleApp::CreateMainWindow()
 {
-    if (!GetHandler())
+    CUSBHandler* handler = GetHandler();
+    if (!handler)
     {
-        std::fprintf(stderr, "No OS resource\n");
+        if (!GetStartupError().empty())
+            std::fprintf(stderr, "kelt-podium-update: %s\n", GetStartupError().c_str());
+        else
+            std::fprintf(stderr, "No OS resource\n");
         fExitCode = CConsoleView::kExitUsage;
         RequestQuit();
         return;
     }
-    fView = std::make_unique<CConsoleView>(GetHandler(), fOptions, fOut, fInFD,
+    fView = std::make_unique<CConsoleView>(handler, fOptions, fOut, fInFD,
                                            ::isatty(::fileno(fOut)) == 1, ::isatty(fInFD) == 1);
     fView->Show();
+    if (gSignalPipe[0] >= 0)
+        fSignalWatchId = NSPlatform::CMainEventQueue::Main().AddWatch(
+            gSignalPipe[0], POLLIN,
+            [this](short)
+            {
+                char drained[64];
+                while (::read(gSignalPipe[0], drained, sizeof drained) > 0)
+                {
+                }
+                ForwardInterrupts();
+            });
     gViewShown = 1;
 }
 
-void CConsoleApp::Idle()
+void CConsoleApp::ForwardInterrupts()
 {
     const sig_atomic_t interrupts = gInterrupts;
-    while (fView && fInterruptsSeen != interrupts)
+    if (!fView)
+        return;
+    while (fInterruptsSeen != interrupts)
     {
         ++fInterruptsSeen;
         fView->Interrupt();
     }
+    fView->HandleInterrupts();
+}
+
+void CConsoleApp::Idle()
+{
+    ForwardInterrupts();
     CBaseApp::Idle();
 }
 
 void CConsoleApp::CleanUp()
 {
     gViewShown = 0;
+    if (fSignalWatchId)
+    {
+        NSPlatform::CMainEventQueue::Main().RemoveWatch(fSignalWatchId);
+        fSignalWatchId = 0;
+    }
     if (fView)
         fExitCode = fView->GetExitCode();
     // The view reads the handler: it goes first.

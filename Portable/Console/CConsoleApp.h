@@ -26,17 +26,22 @@ public:
 
     // Ctrl-C and termination requests end up here (async-signal-safe).
     static void NoteInterrupt();
-    // Installs the handlers of SIGINT, SIGTERM and SIGHUP; ignores SIGPIPE.
+    // Installs the handlers of SIGINT, SIGTERM and SIGHUP (each unless the program
+    // was started with it ignored); ignores SIGPIPE.
     static void InstallSignalHandlers();
 
 protected:
     void CreateMainWindow() override;
 
 private:
+    // Hands the signals that came to the view, which acts on them at once.
+    void ForwardInterrupts();
+
     SConsoleOptions fOptions;
     std::FILE* fOut;
     int fInFD;
     std::unique_ptr<CConsoleView> fView;
     int fExitCode = 0;
     sig_atomic_t fInterruptsSeen = 0;
+    int fSignalWatchId = 0;
 };

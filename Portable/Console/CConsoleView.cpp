@@ -1,5 +1,6 @@
 #include "Portable/Console/CConsoleView.h"
 
+#include "Portable/USBManager/CUSBManager.h"
 #include "Portable/update/CUSBHandler.h"
 #include "framework/application/CApplication.h"
 #include "framework/application/CTimer.h"
@@ -21,6 +22,10 @@ constexpr const char* kQuitQuestion =
     "The synth is not updated. Are you sure you want to quit? [y/N] ";
 constexpr const char* kCannotQuitNow =
     "Quitting now could leave the instrument without an OS; the update goes on.";
+constexpr const char* kCannotQuitInReboot =
+    "Quitting now would leave the instrument in its updater mode; the update goes on.";
+// The handler's status when an instrument came back after the transfer.
+constexpr const char* kStatusDone = "Done!";
 constexpr int kBarWidth = 40;
 
 bool IsYes(const std::string& line)
@@ -34,6 +39,13 @@ bool IsWaitingForUpdate(EUpdaterRunState state)
     return state == kURSOS || state == kURSUpdate;
 }
 
+// From the reboot request until the image has been sent, leaving would strand the
+// instrument in its updater mode or without an OS.
+bool IsUnderWay(EUpdaterRunState state)
+{
+    return state == kURSReboot || state == kURSRebooted || state == kURSSending;
+}
+
 } // namespace
 
 CConsoleView::CConsoleView(CUSBHandler* handler, const SConsoleOptions& options, std::FILE* out,
@@ -45,6 +57,7 @@ CConsoleView::CConsoleView(CUSBHandler* handler, const SConsoleOptions& options,
 
 CConsoleView::~CConsoleView()
 {
+    fWaitTimer.reset();
     if (fWatchId)
         NSPlatform::CMainEventQueue::Main().RemoveWatch(fWatchId);
     if (fRegistered)
@@ -60,6 +73,14 @@ void CConsoleView::Show()
     PrintLine(line.c_str());
     CApplication::RegisterWindowSystem(this);
     fRegistered = true;
+    if (fOptions.mWaitSeconds >= 0)
+        fWaitTimer = std::make_unique<CTimer>(
+            [](CTimer* timer)
+            {
+                static_cast<CConsoleView*>(timer->GetUserData())->fWaitDue = true;
+                NSPlatform::CMainEventQueue::Main().Post([] { CApplication::ForceSetup(); });
+            },
+            this, static_cast<long>(fOptions.mWaitSeconds) * 1000 + 1);
     SetupState();
 }
 
@@ -118,7 +139,7 @@ void CConsoleView::ShowProgress(int32_t percent)
 
 void CConsoleView::HandleChangeRequests()
 {
-    if (!fUpdateRequested)
+    if (!fUpdateRequested || fEnded)
         return;
     // Taken once, like a button press: the handler may call back into ForceSetup.
     fUpdateRequested = false;
@@ -130,8 +151,8 @@ void CConsoleView::HandleChangeRequests()
 
 void CConsoleView::SetupState()
 {
-    if (fEnded)
-        return;
+    // Once the outcome is decided, what still happens until the process ends is
+    // shown (the reason a quit was cut short, say), but nothing more is decided.
     const EUpdaterRunState state = GetUpdaterRunState();
     const std::string status = fHandler->GetStatus();
     if (status != fLastStatus)
@@ -147,6 +168,8 @@ void CConsoleView::SetupState()
     }
     if (state != kURSUnknown)
         fInstrumentFound = true;
+    if (fEnded)
+        return;
 
     if (fQuestion == kAskUpdate && !IsWaitingForUpdate(state))
         CancelQuestion();
@@ -157,6 +180,10 @@ void CConsoleView::SetupState()
         fLastState = state;
     }
     CheckOutcome(state);
+    // Not before the instrument has been looked for, unless the wait has run out in
+    // the middle of that (an open retrying for another program's instrument).
+    if (fWaitDue)
+        CheckWait();
     if (fEnded)
         return;
 
@@ -179,7 +206,15 @@ void CConsoleView::SetupState()
 
 void CConsoleView::CheckOutcome(EUpdaterRunState state)
 {
-    if (state == kURSFinish)
+    // Refused at start-up, before the instrument was looked for; the status says so.
+    if (!fHandler->IsImageInstallable())
+    {
+        End(kExitUsage);
+        return;
+    }
+    // "Done!": the instrument came back after the transfer before it told the outcome
+    // (or its message was lost); it restarts only once the image is stored.
+    if (state == kURSFinish || (state == kURSWorking && fLastStatus == kStatusDone))
     {
         End(kExitUpdated);
         return;
@@ -311,15 +346,27 @@ void CConsoleView::End(int exitCode, const char* message)
 bool CConsoleView::TryClosingAllWindows()
 {
     // As the window's Quit button: never while the image is being sent.
-    return GetUpdaterRunState() != kURSSending;
+    if (GetUpdaterRunState() != kURSSending)
+        return true;
+    // The update went on in the pass that decided to end (the instrument's answer
+    // started the transfer): the view follows it again and ends with its outcome,
+    // asking for the quit anew.
+    if (fEnded)
+    {
+        if (fExitCode == kExitInterrupted)
+            PrintLine(kCannotQuitNow);
+        fEnded = false;
+        fExitCode = kExitInterrupted;
+    }
+    return false;
 }
 
 void CConsoleView::HandleInterrupt()
 {
     const EUpdaterRunState state = GetUpdaterRunState();
-    if (state == kURSSending)
+    if (IsUnderWay(state))
     {
-        PrintLine(kCannotQuitNow);
+        PrintLine(state == kURSSending ? kCannotQuitNow : kCannotQuitInReboot);
         return;
     }
     if (IsWaitingForUpdate(state) && fInIsTerminal && fQuestion != kAskQuit)
@@ -333,7 +380,7 @@ void CConsoleView::HandleInterrupt()
     End(kExitInterrupted);
 }
 
-void CConsoleView::IdleAll()
+void CConsoleView::HandleInterrupts()
 {
     while (fInterruptsPending > 0 && !fEnded)
     {
@@ -341,17 +388,43 @@ void CConsoleView::IdleAll()
         HandleInterrupt();
     }
     fInterruptsPending = 0;
-    if (fEnded)
+}
+
+void CConsoleView::IdleAll()
+{
+    HandleInterrupts();
+    CheckWait();
+}
+
+void CConsoleView::CheckWait()
+{
+    if (fEnded || fOptions.mWaitSeconds < 0 || fInstrumentFound)
+    {
+        // Its job is done (it would go on waking the loop every period).
+        fWaitTimer.reset();
         return;
-    if (fOptions.mWaitSeconds < 0 || fInstrumentFound)
+    }
+    // An instrument being settled after opening has been found.
+    if (CUSBManager::gManager && CUSBManager::gManager->IsPortOpen(0))
+    {
+        fInstrumentFound = true;
         return;
+    }
     // In 64-bit microseconds: long waits do not fit the wrapping 32-bit millisecond clock.
     const uint64_t waited = CTimer::GetSystemUS() - fStartUS;
-    if (waited >= uint64_t(fOptions.mWaitSeconds) * 1000000)
+    if (waited < uint64_t(fOptions.mWaitSeconds) * 1000000)
+        return;
+    // An instrument is on the bus but could not be used: held by another program (an
+    // open still retrying gives up at this quit request and says so) or not permitted.
+    // The status line tells which; only with none at all is there nothing to add.
+    const bool seen = CUSBManager::gManager && CUSBManager::gManager->GetDeviceDriverCount() > 0;
+    if (seen)
     {
-        std::string message = "No ";
-        message += fHandler->GetProduct();
-        message += " found.";
-        End(kExitNoInstrument, message.c_str());
+        End(kExitNoInstrument);
+        return;
     }
+    std::string message = "No ";
+    message += fHandler->GetProduct();
+    message += " found.";
+    End(kExitNoInstrument, message.c_str());
 }

@@ -6,11 +6,18 @@
 #include "Portable/update/UpdaterRunState.h"
 #include "framework/application/CApplicationWindowSystem.h"
 
+#include <atomic>
 #include <cstdint>
 #include <cstdio>
+#include <memory>
 #include <string>
 
 class CUSBHandler;
+
+namespace NSWayfarer
+{
+class CTimer;
+}
 
 class CConsoleView : public NSWayfarer::CApplicationWindowSystem
 {
@@ -37,8 +44,10 @@ public:
     // Prints the product line; registers the view with the application.
     void Show();
 
-    // Ctrl-C (or a termination request) arrived; handled on the next idle pass.
+    // Ctrl-C (or a termination request) arrived; handled on the next idle pass or by
+    // HandleInterrupts.
     void Interrupt() { ++fInterruptsPending; }
+    void HandleInterrupts();
 
     bool HasEnded() const { return fEnded; }
     int GetExitCode() const { return fExitCode; }
@@ -65,6 +74,7 @@ private:
     void ReadAnswer();
     void End(int exitCode, const char* message = nullptr);
     void CheckOutcome(EUpdaterRunState state);
+    void CheckWait();
     void HandleInterrupt();
 
     CUSBHandler* fHandler;
@@ -91,6 +101,10 @@ private:
 
     int fInterruptsPending = 0;
     uint64_t fStartUS = 0;
+    // Wakes the event loop when --wait runs out, also while an instrument is being
+    // opened (which runs no idle pass for seconds).
+    std::unique_ptr<NSWayfarer::CTimer> fWaitTimer;
+    std::atomic<bool> fWaitDue = false;
     bool fEnded = false;
     int fExitCode = kExitInterrupted;
     bool fRegistered = false;

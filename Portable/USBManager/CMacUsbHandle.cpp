@@ -14,7 +14,15 @@ using namespace NSPlatform;
 namespace
 {
 constexpr int kOpenAttempts = 20;
-constexpr long kOpenRetryMS = 1000;
+constexpr uint32_t kOpenRetryMS = 1000;
+
+// The retries take up to 19 seconds while the user may have asked to quit (or a
+// time limit may have run out): waiting on for the other program is then pointless.
+bool QuitRequested()
+{
+    const NSWayfarer::CApplication* app = NSWayfarer::CApplication::Get();
+    return app && app->GetRunState() == NSWayfarer::CApplication::kRequestingQuit;
+}
 } // namespace
 
 CMacUsbHandle::CMacUsbHandle(TUsbServiceId device)
@@ -88,8 +96,15 @@ void CMacUsbHandle::OpenDevice(TUsbServiceId device)
         result = dev->Open();
         if (result != kUsbExclusiveAccess || attempt == kOpenAttempts)
             break;
-        NSWayfarer::CApplication::IdleOtherApps();
-        NSWayfarer::CTimer::WaitForMS(kOpenRetryMS);
+        // The second between attempts lets other applications (and this one's
+        // queued events) run throughout, so a quit is seen at once.
+        const uint32_t start = static_cast<uint32_t>(NSWayfarer::CTimer::GetSystemMS());
+        do
+            NSWayfarer::CApplication::IdleOtherApps();
+        while (!QuitRequested() &&
+               static_cast<uint32_t>(NSWayfarer::CTimer::GetSystemMS()) - start < kOpenRetryMS);
+        if (QuitRequested())
+            break;
     }
     if (result == kUsbNotPermitted)
     {

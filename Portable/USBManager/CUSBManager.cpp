@@ -12,6 +12,7 @@
 
 #include <chrono>
 #include <thread>
+#include <utility>
 
 using namespace NSPlatform;
 
@@ -130,22 +131,37 @@ void CUSBManager::LowLevel_NewDevice(TUsbServiceId id)
     if (fArrivalDepth > 0)
     {
         // Reached from inside another arrival (its open lets queued events run
-        // while it retries): the port being opened has no handle yet and must not
-        // be handed out twice. Offer the device again once that arrival is done.
-        CMainEventQueue::Main().Post(
-            [id]
-            {
-                if (gManager)
-                    gManager->LowLevel_NewDevice(id);
-            });
+        // while it retries or settles): the port being opened has no handle yet and
+        // must not be handed out twice. Kept aside, not posted back to the queue,
+        // which the waiting arrival would then run again at once on every turn.
+        fDeferredArrivals.push_back(id);
         return;
     }
     struct SDepth
     {
-        int& mDepth;
-        explicit SDepth(int& depth) : mDepth(depth) { ++mDepth; }
-        ~SDepth() { --mDepth; }
-    } depth(fArrivalDepth);
+        CUSBManager& mManager;
+        explicit SDepth(CUSBManager& manager) : mManager(manager) { ++mManager.fArrivalDepth; }
+        ~SDepth()
+        {
+            if (--mManager.fArrivalDepth > 0 || mManager.fDeferredArrivals.empty())
+                return;
+            // Offered again once this arrival is done.
+            try
+            {
+                CMainEventQueue::Main().Post(
+                    [ids = std::exchange(mManager.fDeferredArrivals, {})]
+                    {
+                        for (TUsbServiceId deferred : ids)
+                            if (gManager)
+                                gManager->LowLevel_NewDevice(deferred);
+                    });
+            }
+            catch (...)
+            {
+                // Out of memory: the devices are offered again on their next arrival.
+            }
+        }
+    } depth(*this);
     for (int32_t i = 0; i < kUSB_DEVICE_COUNT; ++i)
     {
         TUSBDevicePort port = static_cast<TUSBDevicePort>(i);
@@ -279,6 +295,8 @@ uint32_t CUSBManager::RxData(TUSBDevicePort port, uint8_t* buffer, uint32_t size
         return count;
     if (result == kUsbNotResponding || result == kUsbTimedOut)
         return 0;
+    if (result == kUsbNoDevice)
+        throw XUSBNoDevice();
     throw XUSBError();
 }
 

@@ -11,6 +11,7 @@
 #include <cstdint>
 #include <memory>
 #include <mutex>
+#include <vector>
 
 class CMacUsbHandle;
 
@@ -100,6 +101,8 @@ private:
     // Arrivals being handled now: the owner's open may wait for the instrument
     // and let queued notifications run meanwhile.
     int fArrivalDepth = 0;
+    // Devices that arrived meanwhile: offered once that arrival is done.
+    std::vector<NSPlatform::TUsbServiceId> fDeferredArrivals;
     // Guards the port table against the worker threads: the main thread takes it
     // to change a port, the workers to read one and to re-arm the interrupt read.
     mutable std::mutex fPortLock;

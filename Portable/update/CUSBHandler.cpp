@@ -37,6 +37,8 @@ constexpr const char* kStatusNoPermission =
 constexpr const char* kStatusRebootRequested = "Send reboot request, waiting for reconnect...";
 constexpr const char* kStatusRebootFailed = "Reboot failed.";
 constexpr const char* kStatusSendError = "Error while sending OS file";
+constexpr const char* kStatusImageDamaged =
+    "Error: The OS image in this program is damaged; it cannot be installed.";
 constexpr const char* kUnknownInstrument = "Unknown instrument";
 
 // The transfer in progress; the sender reads from the handler's own image copy.
@@ -92,15 +94,15 @@ bool IsReadingState(EUpdaterRunState state)
 
 } // namespace
 
-CUSBHandler::CUSBHandler(NSWayfarer::CMemoryMedia* /*bootMedia*/, NSWayfarer::CMemoryMedia* osMedia)
+CUSBHandler::CUSBHandler(NSWayfarer::CMemoryMedia* /*bootMedia*/, NSWayfarer::CMemoryMedia* osMedia,
+                         const TBeforeLooking& beforeLooking)
 {
     Format(fProduct, sizeof fProduct, "%s", kProductName);
     fVersion[0] = 0;
     fStatus[0] = 0;
     fRemark[0] = 0;
 
-    new CUSBManager(*this, KELT_VENDOR_ID, KELT_PRODUCT_ID, CUSBManager::kHasInterrupt, 1);
-
+    bool watching = false;
     try
     {
         const auto size = osMedia->GetSize();
@@ -116,13 +118,26 @@ CUSBHandler::CUSBHandler(NSWayfarer::CMemoryMedia* /*bootMedia*/, NSWayfarer::CM
         else
             Format(fVersion, sizeof fVersion, "OS version %d.%02d", v / 100, v % 100);
 
-        SetStatus(kStatusNotConnected);
+        // Checked now as well as when sending: a damaged image found only then would
+        // leave the instrument rebooted into its updater mode with nothing to install.
+        fImageInstallable = IsImageSendable(fOSdata.get(), fOSsize);
+        SetStatus(fImageInstallable ? kStatusNotConnected : kStatusImageDamaged);
+        if (beforeLooking)
+            beforeLooking(*this);
+        if (!fImageInstallable)
+            return;
+
+        new CUSBManager(*this, KELT_VENDOR_ID, KELT_PRODUCT_ID, CUSBManager::kHasInterrupt, 1);
+        watching = true;
         CUSBManager::gManager->UpdateDeviceDriverList();
     }
     catch (...)
     {
-        delete CUSBManager::gManager;
-        CUSBManager::gManager = nullptr;
+        if (watching)
+        {
+            delete CUSBManager::gManager;
+            CUSBManager::gManager = nullptr;
+        }
         throw;
     }
 }
@@ -469,6 +484,16 @@ void CUSBHandler::Idle()
                 USBmessage(gReceiveBuffer, static_cast<int>(got));
                 CApplication::ForceSetup();
             }
+        }
+        catch (const XUSBNoDevice&)
+        {
+            // After the save message the instrument leaves to restart, and a read may
+            // find it gone before its removal is reported: that is the removal this
+            // state ignores, not a failure of the update.
+            if (GetUpdaterRunState() == kURSWorking)
+                manager->DestroyPort(0);
+            else
+                USBDeviceExceptionHandler(0);
         }
         catch (const XUSBError&)
         {

@@ -6,6 +6,7 @@
 #include "Portable/update/UpdaterRunState.h"
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 
 namespace NSWayfarer
@@ -20,9 +21,15 @@ public:
     // The remark store: the instrument's last error text, in parentheses.
     static constexpr int kRemarkSize = 32;
 
-    // Copies the OS image out of osMedia; the boot media is not used. Reports an
-    // instrument that is already attached before returning.
-    CUSBHandler(NSWayfarer::CMemoryMedia* bootMedia, NSWayfarer::CMemoryMedia* osMedia);
+    using TBeforeLooking = std::function<void(CUSBHandler&)>;
+
+    // Copies the OS image out of osMedia and checks it; the boot media is not used.
+    // beforeLooking runs once the texts are set, so the caller can show them before
+    // an attached instrument (which another program may hold for a while) is reported.
+    // Then the bus is watched and an attached instrument reported before returning;
+    // not with a damaged image, which is refused here, before anything is sent.
+    CUSBHandler(NSWayfarer::CMemoryMedia* bootMedia, NSWayfarer::CMemoryMedia* osMedia,
+                const TBeforeLooking& beforeLooking = {});
     ~CUSBHandler() override;
     CUSBHandler(const CUSBHandler&) = delete;
     CUSBHandler& operator=(const CUSBHandler&) = delete;
@@ -35,6 +42,8 @@ public:
     // The last error remark of the instrument: empty or "(text)".
     const char* GetRemark() const { return fRemark; }
     uint32_t GetOSSize() const { return fOSsize; }
+    // False when the image failed its check at start-up; nothing is ever sent then.
+    bool IsImageInstallable() const { return fImageInstallable; }
     const uint8_t* GetOSData() const { return fOSdata.get(); }
 
     // Sets the status line, "#PRODUCT#" (first occurrence) replaced by the product
@@ -72,4 +81,5 @@ private:
     char fStatus[kTextSize];
     int32_t fProgress = 0;
     char fRemark[kRemarkSize];
+    bool fImageInstallable = false;
 };

@@ -6,6 +6,7 @@
 #include "Portable/update/USBProtocol.h"
 
 #include <algorithm>
+#include <climits>
 #include <cstring>
 
 namespace
@@ -56,6 +57,16 @@ bool Prepare(SFileDesc* fdp)
 }
 
 } // namespace
+
+bool IsImageSendable(uint8_t* data, uint32_t size)
+{
+    if (size > static_cast<uint32_t>(INT32_MAX))
+        return false;
+    SFileDesc fd = {};
+    fd.mFileData = data;
+    fd.mFileLen = static_cast<int32_t>(size);
+    return Prepare(&fd);
+}
 
 const uint8_t* GetUSBSenderDataMessage()
 {

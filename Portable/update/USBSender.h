@@ -21,5 +21,10 @@ enum EUSBSendResult
 // Transport failures propagate as XUSBError.
 EUSBSendResult SendNextUSBsect(SFileDesc* fdp, int* length);
 
+// The check the first call of SendNextUSBsect makes, on its own: true when the image in
+// data (size bytes, not changed) would be sent. Lets a damaged image be refused before
+// anything is sent to the instrument.
+bool IsImageSendable(uint8_t* data, uint32_t size);
+
 // The data message's payload buffer, for tests that look at the stale tail.
 const uint8_t* GetUSBSenderDataMessage();

@@ -50,6 +50,29 @@ protected:
         fView->Show();
     }
 
+    // A view that presses Update itself, over a handler with an instrument in its
+    // updater mode.
+    void ShowUpdatingView()
+    {
+        Attach(NSPlatform::SVirtualInstrumentConfig{.mUpdaterMode = true});
+        Start(MakeImage(20000));
+        SConsoleOptions options;
+        options.mAssumeYes = true;
+        fView = std::make_unique<CConsoleView>(fHandler.get(), options, fOut, fIn, false, false);
+        fView->Show();
+    }
+
+    std::string Printed()
+    {
+        std::fflush(fOut);
+        std::rewind(fOut);
+        std::string printed;
+        char buffer[256];
+        while (std::fgets(buffer, sizeof buffer, fOut))
+            printed += buffer;
+        return printed;
+    }
+
     std::FILE* fOut = nullptr;
     int fIn = -1;
     std::unique_ptr<CConsoleView> fView;
@@ -107,4 +130,45 @@ TEST_F(ConsoleView, ControlCharactersFromTheInstrumentAreNotPassedToTheTerminal)
     EXPECT_NE(printed.find("?]0;owned??[2J?Load?\n"), std::string::npos) << printed;
     for (char c : printed)
         EXPECT_TRUE(c == '\n' || static_cast<unsigned char>(c) >= 0x20) << int(c);
+}
+
+TEST_F(ConsoleView, InstrumentBackAfterTheTransferIsASuccess)
+{
+    ShowUpdatingView();
+    ASSERT_TRUE(RunUntilState(kURSWorking));
+    // It restarts before its "Loading" message could be read; its removal is ignored
+    // in this state, and its return shows "Done!".
+    fInstrument->Unplug();
+    Pass();
+    ASSERT_FALSE(fView->HasEnded());
+    fInstrument->Plug();
+    Pass();
+    ASSERT_STREQ(fHandler->GetStatus(), "Done!");
+    EXPECT_TRUE(fView->HasEnded());
+    EXPECT_EQ(fView->GetExitCode(), CConsoleView::kExitUpdated);
+}
+
+TEST_F(ConsoleView, QuitRefusedBecauseTheTransferStartedIsNotLost)
+{
+    ShowUpdatingView();
+    // Ctrl-C decided the end while the instrument was being identified...
+    fView->Interrupt();
+    fView->HandleInterrupts();
+    ASSERT_TRUE(fView->HasEnded());
+    ASSERT_EQ(fView->GetExitCode(), CConsoleView::kExitInterrupted);
+    // ...but in the same pass its answer started the transfer (after a reboot the
+    // version answer does so by itself): the quit is refused.
+    ASSERT_TRUE(RunUntilState(kURSUpdate));
+    fHandler->UpdatePressed();
+    ASSERT_EQ(GetUpdaterRunState(), kURSSending);
+    EXPECT_FALSE(fView->TryClosingAllWindows());
+    // The view follows the update again and ends with its outcome.
+    EXPECT_FALSE(fView->HasEnded());
+    ASSERT_TRUE(RunUntilState(kURSFinish));
+    EXPECT_TRUE(fView->HasEnded());
+    EXPECT_EQ(fView->GetExitCode(), CConsoleView::kExitUpdated);
+    EXPECT_TRUE(fView->TryClosingAllWindows());
+    EXPECT_NE(Printed().find(
+                  "Quitting now could leave the instrument without an OS; the update goes on."),
+              std::string::npos);
 }

@@ -54,11 +54,12 @@ inline std::string Program()
 
 // onOutput sees the whole standard output so far after each read and may send
 // signals to pid; input is written to the child's standard input, which is then
-// closed unless keepInputOpen.
+// closed unless keepInputOpen. inChild runs in the child just before the program
+// starts (closing a descriptor, ignoring a signal, setting a limit).
 inline SResult Run(const std::vector<std::string>& args, const std::string& input = "",
                    double limitSeconds = 60,
                    const std::function<void(const std::string&, pid_t)>& onOutput = nullptr,
-                   bool keepInputOpen = false)
+                   bool keepInputOpen = false, const std::function<void()>& inChild = nullptr)
 {
     int in[2], out[2], err[2];
     if (pipe(in) != 0 || pipe(out) != 0 || pipe(err) != 0)
@@ -72,6 +73,12 @@ inline SResult Run(const std::vector<std::string>& args, const std::string& inpu
         dup2(err[1], 2);
         for (int fd : {in[0], in[1], out[0], out[1], err[0], err[1]})
             close(fd);
+        // The program keeps signals it was started with ignored; a test runner started
+        // in the background may ignore these, and the tests send them.
+        for (int caught : {SIGINT, SIGTERM, SIGHUP})
+            signal(caught, SIG_DFL);
+        if (inChild)
+            inChild();
         std::vector<char*> argv;
         std::string program = Program();
         argv.push_back(program.data());

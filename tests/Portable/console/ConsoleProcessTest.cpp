@@ -8,6 +8,8 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <fcntl.h>
+#include <sys/resource.h>
 
 using ConsoleProcess::SResult;
 
@@ -51,7 +53,10 @@ TEST(ConsoleUpdate, InstrumentsInUpdaterModeNeedNoReboot)
         EXPECT_EQ(r.mOut.find("Send reboot request"), std::string::npos);
         EXPECT_TRUE(r.HasLine("[########################################] 100%"));
     }
-    const SResult noOS = ConsoleProcess::Run({"--console", "--simulate=no-os", "--yes"});
+    // An instrument attached at start is found within any wait, however short.
+    const SResult noOS =
+        ConsoleProcess::Run({"--console", "--simulate=no-os", "--yes", "--wait", "0"});
+    EXPECT_EQ(noOS.mExitCode, 0) << noOS.mOut << noOS.mErr;
     EXPECT_TRUE(noOS.HasLine("Kelt Podium LX, no OS ")) << noOS.mOut;
 }
 
@@ -85,11 +90,77 @@ TEST(ConsoleUpdate, InstrumentThatNeverReturnsFailsAfterTwentySeconds)
     EXPECT_GE(r.mSeconds, 20.0);
 }
 
-TEST(ConsoleUpdate, BusyInstrumentIsReportedAndNotFound)
+TEST(ConsoleUpdate, BusyInstrumentIsReportedWithinTheWait)
 {
-    const SResult r = ConsoleProcess::Run({"--console", "--simulate=busy", "--wait", "1"}, "", 60);
+    // The open retries (about 19 s) run inside --wait, after the product line, and the
+    // end says why the instrument found could not be used.
+    const SResult r = ConsoleProcess::Run({"--console", "--simulate=busy", "--wait", "3"}, "", 60);
     EXPECT_EQ(r.mExitCode, 3) << r.mOut << r.mErr;
-    EXPECT_TRUE(r.HasLine("Error: Synth already connected to another application."));
+    EXPECT_EQ(r.mOut.find(kProductLine), 0u) << r.mOut;
+    const std::string busy = "Error: Synth already connected to another application.\n";
+    ASSERT_GE(r.mOut.size(), busy.size());
+    EXPECT_EQ(r.mOut.substr(r.mOut.size() - busy.size()), busy) << r.mOut;
+    EXPECT_EQ(r.mOut.find("found."), std::string::npos) << r.mOut;
+    EXPECT_GE(r.mSeconds, 3.0);
+    EXPECT_LT(r.mSeconds, 6.0);
+}
+
+TEST(ConsoleUpdate, SignalsIgnoredAtStartStayIgnored)
+{
+    // As under nohup: a hang-up must not end the program.
+    bool sent = false;
+    const SResult r = ConsoleProcess::Run(
+        {"--console", "--simulate=busy", "--wait", "2"}, "", 30,
+        [&sent](const std::string& out, pid_t pid)
+        {
+            if (!sent && out.find(kProductLine) != std::string::npos)
+            {
+                kill(pid, SIGHUP);
+                sent = true;
+            }
+        },
+        false, [] { signal(SIGHUP, SIG_IGN); });
+    ASSERT_TRUE(sent);
+    EXPECT_EQ(r.mExitCode, 3) << r.mOut << r.mErr;
+}
+
+TEST(ConsoleUpdate, InterruptDuringTheRebootIsRefusedAndTheUpdateEnds)
+{
+    // Before the instrument left, and while it comes back (it returns about 1.6 s after
+    // the request and settles for a second): the quit is refused, the update goes on,
+    // and the program still ends with its outcome.
+    for (double delay : {0.3, 2.1})
+    {
+        SCOPED_TRACE(delay);
+        bool sent = false;
+        const SResult r = ConsoleProcess::Run({"--console", "--simulate", "--yes"}, "", 40,
+                                              [&sent, delay](const std::string& out, pid_t pid)
+                                              {
+                                                  if (!sent && out.find("Send reboot request") !=
+                                                                   std::string::npos)
+                                                  {
+                                                      usleep(static_cast<useconds_t>(delay * 1e6));
+                                                      kill(pid, SIGINT);
+                                                      sent = true;
+                                                  }
+                                              });
+        ASSERT_TRUE(sent);
+        EXPECT_EQ(r.mExitCode, 0) << r.mOut << r.mErr;
+        EXPECT_TRUE(r.HasLine(
+            "Quitting now would leave the instrument in its updater mode; the update goes on."))
+            << r.mOut;
+        EXPECT_TRUE(r.HasLine("[########################################] 100%")) << r.mOut;
+    }
+}
+
+TEST(ConsoleUpdate, ClosedStandardInputIsNoAnswer)
+{
+    // Without descriptor 0 a descriptor opened later would take its place and be read
+    // as the answer.
+    const SResult r = ConsoleProcess::Run({"--console", "--simulate=updater"}, "", 30, nullptr,
+                                          false, [] { close(0); });
+    EXPECT_EQ(r.mExitCode, 4) << r.mOut << r.mErr;
+    EXPECT_TRUE(r.HasLine("The OS was not updated.")) << r.mOut;
 }
 
 TEST(ConsoleUpdate, InterruptWhileSendingIsRefused)
@@ -181,7 +252,52 @@ TEST(ConsoleCommandLine, MissingResourcesEndWithStatusTwo)
         // No instrument was touched.
         EXPECT_EQ(noOS.mOut.find("Found"), std::string::npos);
     }
+
+    // Either image empty: the message names the resource and the file.
+    for (const char* empty : {"BOOT", "TQOS"})
+    {
+        SCOPED_TRACE(empty);
+        const std::vector<uint8_t> bytes = {1, 2, 3};
+        const bool bootEmpty = std::string(empty) == "BOOT";
+        ASSERT_TRUE(ResourceImageForTests::WriteFile(
+            path, ResourceImageForTests::Build(
+                      {{{"BOOT", 128}, bootEmpty ? std::vector<uint8_t>() : bytes},
+                       {{"TQOS", 128}, bootEmpty ? bytes : std::vector<uint8_t>()}})));
+        const SResult r =
+            ConsoleProcess::Run({"--console", "--simulate", "--yes", "--resources", path});
+        EXPECT_EQ(r.mExitCode, 2) << r.mOut << r.mErr;
+        EXPECT_EQ(r.mErr, std::string("kelt-podium-update: the resource \"") + empty +
+                              "\" 128 in " + path + " is empty\n");
+        EXPECT_EQ(r.mOut.find("Found"), std::string::npos);
+    }
     std::remove(path.c_str());
+}
+
+TEST(ConsoleCommandLine, ResourceFileTooBigForMemoryEndsWithStatusTwo)
+{
+#if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
+    GTEST_SKIP() << "the sanitizers reserve more address space than the limit allows";
+#else
+    // A sparse gigabyte under a 400 MB address-space limit: whatever the reader makes
+    // of it, the end is one line and status 2, never an abort.
+    const std::string path = ::testing::TempDir() + "huge.rsrc";
+    const int fd = open(path.c_str(), O_CREAT | O_TRUNC | O_WRONLY, 0600);
+    ASSERT_GE(fd, 0);
+    ASSERT_EQ(ftruncate(fd, off_t(1) << 30), 0);
+    close(fd);
+    const SResult r = ConsoleProcess::Run({"--console", "--simulate", "--resources", path}, "", 60,
+                                          nullptr, false,
+                                          []
+                                          {
+                                              rlimit limit = {400u << 20, 400u << 20};
+                                              setrlimit(RLIMIT_AS, &limit);
+                                          });
+    std::remove(path.c_str());
+    EXPECT_EQ(r.mExitCode, 2) << r.mOut << r.mErr;
+    ASSERT_FALSE(r.mErr.empty());
+    EXPECT_EQ(r.mErr.find('\n'), r.mErr.size() - 1) << r.mErr;
+    EXPECT_EQ(r.mErr.rfind("kelt-podium-update: ", 0), 0u) << r.mErr;
+#endif
 }
 
 TEST(ConsoleUpdate, ReaderThatGoesAwayDoesNotStopTheUpdate)
@@ -198,7 +314,7 @@ TEST(ConsoleUpdate, ReaderThatGoesAwayDoesNotStopTheUpdate)
     EXPECT_STREQ(status, "0\n");
 }
 
-TEST(ConsoleUpdate, ImageThatCannotBeSentFails)
+TEST(ConsoleUpdate, DamagedImageEndsBeforeTheInstrumentIsTouched)
 {
     COSImageBuilder builder(120, 7);
     builder.AddSection("CODE", 0x10000, std::vector<uint8_t>(5000, 0x5A));
@@ -207,10 +323,15 @@ TEST(ConsoleUpdate, ImageThatCannotBeSentFails)
     const std::string path = ::testing::TempDir() + "bad-image.rsrc";
     ASSERT_TRUE(ResourceImageForTests::WriteFile(
         path, ResourceImageForTests::Build({{{"BOOT", 128}, {1, 2, 3}}, {{"TQOS", 128}, image}})));
-    const SResult r = ConsoleProcess::Run(
-        {"--console", "--simulate=updater", "--yes", "--resources", path}, "", 30);
+    // A running instrument would otherwise be rebooted into its updater mode first.
+    const SResult r =
+        ConsoleProcess::Run({"--console", "--simulate", "--yes", "--resources", path}, "", 30);
     std::remove(path.c_str());
-    EXPECT_EQ(r.mExitCode, 1) << r.mOut << r.mErr;
-    EXPECT_TRUE(r.HasLine("Error while sending OS file")) << r.mOut;
-    EXPECT_EQ(r.mOut.find("100%"), std::string::npos);
+    EXPECT_EQ(r.mExitCode, 2) << r.mOut << r.mErr;
+    EXPECT_EQ(r.mOut.find(kProductLine), 0u) << r.mOut;
+    EXPECT_TRUE(
+        r.HasLine("Error: The OS image in this program is damaged; it cannot be installed."))
+        << r.mOut;
+    EXPECT_EQ(r.mOut.find("Found"), std::string::npos) << r.mOut;
+    EXPECT_EQ(r.mOut.find("reboot"), std::string::npos) << r.mOut;
 }
