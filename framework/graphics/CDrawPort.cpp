@@ -52,7 +52,8 @@ void AddRegionPath(cairo_t* cr, const CRegion& region)
     for (int i = 0; i < n; ++i)
     {
         const CRect r = region.GetRectangle(i);
-        cairo_rectangle(cr, r.fLeft, r.fTop, r.GetWidth(), r.GetHeight());
+        // Edges, not the 16-bit width, which wraps for the wide-open clip.
+        cairo_rectangle(cr, r.fLeft, r.fTop, int(r.fRight) - r.fLeft, int(r.fBottom) - r.fTop);
     }
 }
 

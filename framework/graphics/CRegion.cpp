@@ -11,14 +11,16 @@ namespace
 {
 
 // Empty or inverted rectangles are the empty set, never a region with negative extent.
+// The extent is taken from the edges in full precision: a wide-open clip from -32767 to
+// 32767 is 65534 pixels wide, although its 16-bit width wraps negative.
 cairo_rectangle_int_t ToCairo(const CRect& r)
 {
     cairo_rectangle_int_t c;
     c.x = r.fLeft;
     c.y = r.fTop;
-    c.width = r.IsEmpty() ? 0 : r.GetWidth();
-    c.height = r.IsEmpty() ? 0 : r.GetHeight();
-    if (c.width == 0 || c.height == 0)
+    c.width = int(r.fRight) - int(r.fLeft);
+    c.height = int(r.fBottom) - int(r.fTop);
+    if (c.width <= 0 || c.height <= 0)
         c.x = c.y = c.width = c.height = 0;
     return c;
 }
