@@ -42,7 +42,8 @@ public:
     void DrawVerticalLine(short x, short y1, short y2, const CRGBColor& color);
 
     // The whole string from x with its baseline on y.
-    void DrawText(short x, short y, const char* text, const CFontSpec& font, const CRGBColor& color);
+    void DrawText(short x, short y, const char* text, const CFontSpec& font,
+                  const CRGBColor& color);
     // Word-wrapped, left-aligned, clipped at the rectangle.
     void DrawWrappedText(CLocalRect r, const char* text, const CFontSpec& font,
                          const CRGBColor& color);

@@ -58,10 +58,11 @@ void AddRegionPath(cairo_t* cr, const CRegion& region)
 }
 
 // The pixels of a one-pixel pen moved from (x1, y1) to (x2, y2), both ends included, as
-// runs along the major axis so that a straight line is a single rectangle.
+// runs along the major axis so that a straight line is a single rectangle. The runs are
+// gathered first and made into a region at once: a long diagonal has one run per pixel.
 CRegion LineRegion(int x1, int y1, int x2, int y2)
 {
-    CRegion line;
+    std::vector<cairo_rectangle_int_t> runs;
     const int dx = std::abs(x2 - x1);
     const int dy = std::abs(y2 - y1);
     const int sx = x1 < x2 ? 1 : -1;
@@ -71,11 +72,14 @@ CRegion LineRegion(int x1, int y1, int x2, int y2)
     int runX = x;
     int runY = y;
     int err = dx - dy;
-    auto flush = [&](int endX, int endY) {
-        line.OrRectangle(CRect(static_cast<short>(std::min(runX, endX)),
-                               static_cast<short>(std::min(runY, endY)),
-                               static_cast<short>(std::max(runX, endX) + 1),
-                               static_cast<short>(std::max(runY, endY) + 1)));
+    auto flush = [&](int endX, int endY)
+    {
+        cairo_rectangle_int_t run;
+        run.x = std::min(runX, endX);
+        run.y = std::min(runY, endY);
+        run.width = std::abs(endX - runX) + 1;
+        run.height = std::abs(endY - runY) + 1;
+        runs.push_back(run);
     };
     while (x != x2 || y != y2)
     {
@@ -105,7 +109,7 @@ CRegion LineRegion(int x1, int y1, int x2, int y2)
         y = ny;
     }
     flush(x, y);
-    return line;
+    return CRegion(cairo_region_create_rectangles(runs.data(), static_cast<int>(runs.size())));
 }
 
 } // namespace
@@ -363,16 +367,21 @@ void CDrawPort::XorShape(const CRegion& shape, const CRGBColor& color)
     cairo_surface_get_device_offset(fSurface, &ox, &oy);
     const bool white = rgb == 0xFFFFFF;
     const uint32_t mask32 = ~rgb & 0xFFFFFFu;
-    const uint16_t mask16 = static_cast<uint16_t>(
-        ~(((color.GetRed() >> 11) << 11) | ((color.GetGreen() >> 10) << 5) | (color.GetBlue() >> 11)));
+    const uint16_t mask16 =
+        static_cast<uint16_t>(~(((color.GetRed() >> 11) << 11) | ((color.GetGreen() >> 10) << 5) |
+                                (color.GetBlue() >> 11)));
     const int n = shape.CountRectangles();
     for (int i = 0; i < n && data != nullptr && !white; ++i)
     {
         const CRect r = shape.GetRectangle(i);
-        const int x0 = std::clamp(static_cast<int>(std::lround((r.fLeft - fOriginX) * sx + ox)), 0, width);
-        const int x1 = std::clamp(static_cast<int>(std::lround((r.fRight - fOriginX) * sx + ox)), 0, width);
-        const int y0 = std::clamp(static_cast<int>(std::lround((r.fTop - fOriginY) * sy + oy)), 0, height);
-        const int y1 = std::clamp(static_cast<int>(std::lround((r.fBottom - fOriginY) * sy + oy)), 0, height);
+        const int x0 =
+            std::clamp(static_cast<int>(std::lround((r.fLeft - fOriginX) * sx + ox)), 0, width);
+        const int x1 =
+            std::clamp(static_cast<int>(std::lround((r.fRight - fOriginX) * sx + ox)), 0, width);
+        const int y0 =
+            std::clamp(static_cast<int>(std::lround((r.fTop - fOriginY) * sy + oy)), 0, height);
+        const int y1 =
+            std::clamp(static_cast<int>(std::lround((r.fBottom - fOriginY) * sy + oy)), 0, height);
         for (int y = y0; y < y1; ++y)
         {
             unsigned char* row = data + static_cast<ptrdiff_t>(y) * stride;

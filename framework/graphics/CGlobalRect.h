@@ -11,9 +11,12 @@ class CGlobalRect : public CRect
 {
 public:
     CGlobalRect() = default;
-    CGlobalRect(short left, short top, short right, short bottom) : CRect(left, top, right, bottom) {}
+    CGlobalRect(short left, short top, short right, short bottom) : CRect(left, top, right, bottom)
+    {
+    }
     explicit CGlobalRect(const SMacRect& r) : CRect(r) {}
-    CGlobalRect(const SMacPoint& topLeft, const SMacPoint& bottomRight) : CRect(topLeft, bottomRight)
+    CGlobalRect(const SMacPoint& topLeft, const SMacPoint& bottomRight)
+        : CRect(topLeft, bottomRight)
     {
     }
 

@@ -1,5 +1,5 @@
-// A rectangle in a window's drawing area or a bitmap (local coordinates). The type only marks the coordinate space;
-// converting between local and global is the canvas's job.
+// A rectangle in a window's drawing area or a bitmap (local coordinates). The type only marks the
+// coordinate space; converting between local and global is the canvas's job.
 #pragma once
 
 #include "framework/graphics/CRect.h"
@@ -11,7 +11,9 @@ class CLocalRect : public CRect
 {
 public:
     CLocalRect() = default;
-    CLocalRect(short left, short top, short right, short bottom) : CRect(left, top, right, bottom) {}
+    CLocalRect(short left, short top, short right, short bottom) : CRect(left, top, right, bottom)
+    {
+    }
     explicit CLocalRect(const SMacRect& r) : CRect(r) {}
     CLocalRect(const SMacPoint& topLeft, const SMacPoint& bottomRight) : CRect(topLeft, bottomRight)
     {

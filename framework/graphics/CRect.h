@@ -17,7 +17,8 @@ public:
         : fLeft(left), fTop(top), fRight(right), fBottom(bottom)
     {
     }
-    explicit CRect(const SMacRect& r) : fLeft(r.mLeft), fTop(r.mTop), fRight(r.mRight), fBottom(r.mBottom)
+    explicit CRect(const SMacRect& r)
+        : fLeft(r.mLeft), fTop(r.mTop), fRight(r.mRight), fBottom(r.mBottom)
     {
     }
     CRect(const SMacPoint& topLeft, const SMacPoint& bottomRight)

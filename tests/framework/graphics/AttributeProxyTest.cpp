@@ -175,7 +175,8 @@ TEST(Canvas, WindowCanvasDrawsThroughItsLinkAndConvertsCoordinates)
         const CLocalRect local(0, -22, 50, 18);
         CGlobalRect global;
         canvas.LocalToGlobal(&local, &global);
-        EXPECT_TRUE(global.IsEqual(&static_cast<const CGlobalRect&>(CGlobalRect(300, 200, 350, 240))));
+        EXPECT_TRUE(
+            global.IsEqual(&static_cast<const CGlobalRect&>(CGlobalRect(300, 200, 350, 240))));
         CLocalRect back;
         canvas.GlobalToLocal(&global, &back);
         EXPECT_TRUE(back.IsEqual(&local));
@@ -233,7 +234,8 @@ TEST(FontSpec, EqualityNamesAndThemeFonts)
     EXPECT_TRUE(CFontSpec::GetSystemFont().IsEqual(CFontSpec("Arial", 12)));
     EXPECT_TRUE(CFontSpec::GetSmallEmphasizedSystemFont().IsBold());
     CFontSpec::SetThemeFontSource(DesktopFonts);
-    EXPECT_TRUE(CFontSpec::GetSmallSystemFont().IsEqual(CFontSpec("Cantarell", 11, true, false, false)));
+    EXPECT_TRUE(
+        CFontSpec::GetSmallSystemFont().IsEqual(CFontSpec("Cantarell", 11, true, false, false)));
     EXPECT_TRUE(CFontSpec::GetViewsFont().IsEqual(CFontSpec("Arial", 12)));
     EXPECT_TRUE(CFontSpec::MacGetAppearanceFont(4711).IsEqual(CFontSpec("Arial", 12)));
     CFontSpec::SetThemeFontSource(nullptr);

@@ -38,16 +38,16 @@ TEST(CanvasDrawing, RectsAndFramesCoverExactlyTheirPixels)
     CSurfaceCanvas c(12, 10);
     CLocalRect r(2, 3, 6, 5);
     c.DrawRect(&r, CRGBColor::kRed);
-    ExpectPixels(c, [](int x, int y) { return x >= 2 && x < 6 && y >= 3 && y < 5; }, 0xFF0000);
+    ExpectPixels(
+        c, [](int x, int y) { return x >= 2 && x < 6 && y >= 3 && y < 5; }, 0xFF0000);
 
     c.Fill(kWhitePixel);
     CLocalRect frame(1, 1, 7, 6);
     c.DrawFrame(&frame, CRGBColor::kLightGreen);
     ExpectPixels(
         c,
-        [](int x, int y) {
-            return x >= 1 && x < 7 && y >= 1 && y < 6 && (x == 1 || x == 6 || y == 1 || y == 5);
-        },
+        [](int x, int y)
+        { return x >= 1 && x < 7 && y >= 1 && y < 6 && (x == 1 || x == 6 || y == 1 || y == 5); },
         0xAEFFB9);
 
     // A frame two pixels thin or less is solid; an empty or inverted one draws nothing.
@@ -59,22 +59,26 @@ TEST(CanvasDrawing, RectsAndFramesCoverExactlyTheirPixels)
     c.DrawFrame(&empty, CRGBColor::kBlack);
     c.DrawRect(&inverted, CRGBColor::kBlack);
     c.DrawRect(nullptr, CRGBColor::kBlack);
-    ExpectPixels(c, [](int x, int y) { return x >= 3 && x < 5 && y >= 2 && y < 8; }, 0);
+    ExpectPixels(
+        c, [](int x, int y) { return x >= 3 && x < 5 && y >= 2 && y < 8; }, 0);
 
     // Far outside the surface: clipped, nothing else touched.
     CLocalRect huge(-32000, -32000, 32000, 32000);
     c.DrawFrame(&huge, CRGBColor::kBlack);
-    ExpectPixels(c, [](int x, int y) { return x >= 3 && x < 5 && y >= 2 && y < 8; }, 0);
+    ExpectPixels(
+        c, [](int x, int y) { return x >= 3 && x < 5 && y >= 2 && y < 8; }, 0);
 }
 
 TEST(CanvasDrawing, LinesIncludeBothEndsAndFollowTheIdealLine)
 {
     CSurfaceCanvas c(40, 30);
     c.DrawHorizontalLine(30, 4, 10, CRGBColor::kBlue);
-    ExpectPixels(c, [](int x, int y) { return y == 4 && x >= 10 && x <= 30; }, 0x0000FF);
+    ExpectPixels(
+        c, [](int x, int y) { return y == 4 && x >= 10 && x <= 30; }, 0x0000FF);
     c.Fill(kWhitePixel);
     c.DrawVerticalLine(7, 2, 2, CRGBColor::kBlue);
-    ExpectPixels(c, [](int x, int y) { return x == 7 && y == 2; }, 0x0000FF);
+    ExpectPixels(
+        c, [](int x, int y) { return x == 7 && y == 2; }, 0x0000FF);
 
     const int lines[][4] = {{2, 3, 37, 17}, {35, 2, 5, 27}, {20, 28, 22, 1}, {1, 1, 29, 29}};
     for (const auto& l : lines)
@@ -97,7 +101,8 @@ TEST(CanvasDrawing, LinesIncludeBothEndsAndFollowTheIdealLine)
         EXPECT_TRUE(on.count({l[2], l[3]}));
         for (const auto& [x, y] : on)
         {
-            const double t = dx >= dy ? double(x - l[0]) / (l[2] - l[0]) : double(y - l[1]) / (l[3] - l[1]);
+            const double t =
+                dx >= dy ? double(x - l[0]) / (l[2] - l[0]) : double(y - l[1]) / (l[3] - l[1]);
             const double ideal = dx >= dy ? l[1] + t * (l[3] - l[1]) : l[0] + t * (l[2] - l[0]);
             EXPECT_LE(std::abs((dx >= dy ? y : x) - ideal), 0.5 + 1e-9) << x << "," << y;
         }
@@ -123,7 +128,8 @@ TEST(CanvasDrawing, XorFeedbackTwiceRestoresThePixels)
                 const bool onFrame = lx >= 3 && lx < 25 && ly >= 4 && ly < 15 &&
                                      (lx == 3 || lx == 24 || ly == 4 || ly == 14);
                 const uint32_t was = before[y * c.DeviceWidth() + x];
-                ASSERT_EQ(c.Pixel(x, y), onFrame ? (was ^ 0xFFFFFF) : was) << scale << ":" << x << "," << y;
+                ASSERT_EQ(c.Pixel(x, y), onFrame ? (was ^ 0xFFFFFF) : was)
+                    << scale << ":" << x << "," << y;
             }
         c.DrawFrameXOR(&frame, CRGBColor::kBlack);
         EXPECT_EQ(c.Snapshot(), before);
@@ -164,7 +170,8 @@ TEST(CanvasDrawing, ClipOriginAndNullClip)
         c.DrawFrameXOR(&all, CRGBColor::kBlack);
         c.DrawText(2, 10, "Hi", CFontSpec("Arial", 12), CRGBColor::kBlack);
         c.DrawLine(0, 0, 11, 11, CRGBColor::kBlack);
-        ExpectPixels(c, [](int, int) { return false; }, 0);
+        ExpectPixels(
+            c, [](int, int) { return false; }, 0);
     }
     c.DrawRect(&all, CRGBColor::kBlack);
     ExpectPixels(c, inClip, 0);
@@ -174,8 +181,10 @@ TEST(CanvasDrawing, ClipOriginAndNullClip)
     moved.Port()->SetOrigin(100, 50);
     CLocalRect corner(99, 49, 102, 52);
     moved.DrawRect(&corner, CRGBColor::kBlack);
-    ExpectPixels(moved, [](int x, int y) { return x < 2 && y < 2; }, 0);
-    EXPECT_TRUE(moved.Port()->GetPortRect().IsEqual(&static_cast<const CLocalRect&>(CLocalRect(100, 50, 106, 56))));
+    ExpectPixels(
+        moved, [](int x, int y) { return x < 2 && y < 2; }, 0);
+    EXPECT_TRUE(moved.Port()->GetPortRect().IsEqual(
+        &static_cast<const CLocalRect&>(CLocalRect(100, 50, 106, 56))));
 }
 
 TEST(CanvasDrawing, CopyBitsBetweenAndWithinSurfaces)

@@ -28,11 +28,13 @@ TEST(CanvasText, MetricsOfLiberationSansAtElevenAndTwelvePixels)
 
     // The family really is Liberation Sans, and the style bits reach the font.
     const char* sample = "Kelt Podium LX OS Update 1.20";
-    EXPECT_EQ(c.GetTextWidth(sample, kArial12), c.GetTextWidth(sample, CFontSpec("Liberation Sans", 12)));
+    EXPECT_EQ(c.GetTextWidth(sample, kArial12),
+              c.GetTextWidth(sample, CFontSpec("Liberation Sans", 12)));
     EXPECT_GT(c.GetTextWidth(sample, CFontSpec("Arial", 12, true, false, false)),
               c.GetTextWidth(sample, kArial12));
     // Whole-pixel advances at each size, so twice the size is only about twice as wide.
-    EXPECT_NEAR(c.GetTextWidth(sample, CFontSpec("Arial", 24)), 2 * c.GetTextWidth(sample, kArial12), 10);
+    EXPECT_NEAR(c.GetTextWidth(sample, CFontSpec("Arial", 24)),
+                2 * c.GetTextWidth(sample, kArial12), 10);
 }
 
 TEST(CanvasText, TextSitsOnItsBaselineInsideItsWidth)
@@ -72,7 +74,8 @@ TEST(CanvasText, WrappedTextStaysInItsRectangle)
                       "or Quit to leave it as it is. This last sentence does not fit any more.",
                       kArial11, CRGBColor::kBlack);
     const CRect ink = c.InkBounds();
-    EXPECT_TRUE(ink.IsCompletelyInside(box)) << ink.fLeft << "," << ink.fTop << "," << ink.fRight << "," << ink.fBottom;
+    EXPECT_TRUE(ink.IsCompletelyInside(box))
+        << ink.fLeft << "," << ink.fTop << "," << ink.fRight << "," << ink.fBottom;
     EXPECT_GE(ink.fTop, 10);
     EXPECT_LE(ink.fTop, 14);
     EXPECT_GE(ink.fBottom, 57) << "lines down to the box's bottom, the last one cut";
@@ -109,9 +112,15 @@ TEST(CanvasText, BadTextIsHarmless)
     EXPECT_EQ(c.GetTextWidth(nullptr, kArial12), 0);
     EXPECT_TRUE(c.InkBounds().IsEmpty());
     // Bytes that are not UTF-8 are shown as replacement marks, not dropped silently.
-    c.DrawText(5, 20, "A\xff\xfe" "B", kArial12, CRGBColor::kBlack);
+    c.DrawText(5, 20,
+               "A\xff\xfe"
+               "B",
+               kArial12, CRGBColor::kBlack);
     EXPECT_FALSE(c.InkBounds().IsEmpty());
-    EXPECT_GT(c.GetTextWidth("A\xff" "B", kArial12), c.GetTextWidth("AB", kArial12));
+    EXPECT_GT(c.GetTextWidth("A\xff"
+                             "B",
+                             kArial12),
+              c.GetTextWidth("AB", kArial12));
     // An unknown family falls back to some font rather than to nothing.
     EXPECT_GT(c.GetTextWidth("Hello", CFontSpec("No Such Family 123", 12)), 0);
     // Size 0 is the default size.

@@ -156,7 +156,8 @@ TEST(Rect, PackedLayouts)
     SMacRect setup;
     MacSetupRect(&setup, 5, 6, 10, 20);
     ExpectRect(CRect(setup), 5, 6, 15, 26);
-    EXPECT_TRUE(CLocalRect(1, 2, 3, 4).IsEqual(&static_cast<const CLocalRect&>(CLocalRect(1, 2, 3, 4))));
+    EXPECT_TRUE(
+        CLocalRect(1, 2, 3, 4).IsEqual(&static_cast<const CLocalRect&>(CLocalRect(1, 2, 3, 4))));
 }
 
 TEST(Point, PositionAndSizeShareTheTwoValues)

@@ -39,7 +39,8 @@ TEST(Region, SetOperationsAreExactPixelSets)
     // inverted).
     std::mt19937 random(7);
     std::uniform_int_distribution<int> coord(0, kSide);
-    auto randomRect = [&] {
+    auto randomRect = [&]
+    {
         return CRect(short(coord(random)), short(coord(random)), short(coord(random)),
                      short(coord(random)));
     };

@@ -57,7 +57,8 @@ TEST(SampleCanvas, DoubleScaleDrawsTheSameShapesAtDeviceResolution)
     for (int x = 10; x < 230; ++x)
         for (int y : {10, 149})
             for (int d = 0; d < 4; ++d)
-                ASSERT_EQ(one.Pixel(x, y), two.Pixel(2 * x + d % 2, 2 * y + d / 2)) << x << "," << y;
+                ASSERT_EQ(one.Pixel(x, y), two.Pixel(2 * x + d % 2, 2 * y + d / 2))
+                    << x << "," << y;
     for (int y = 75; y < 105; ++y)
         for (int d = 0; d < 4; ++d)
             ASSERT_EQ(one.Pixel(145, y), two.Pixel(290 + d % 2, 2 * y + d / 2)) << y;
