@@ -503,9 +503,13 @@ PangoLayout* CDrawPort::PrepareLayout(const char* text)
     }
     else
     {
-        gchar* valid = g_utf8_make_valid(text, -1);
-        pango_layout_set_text(fLayout, valid, -1);
-        g_free(valid);
+        // Not UTF-8: then it is text in the platform's own character set (Mac Roman), as
+        // resource files made elsewhere hold it. Every byte has a meaning there.
+        gchar* converted = g_convert(text, -1, "UTF-8", "MACINTOSH", nullptr, nullptr, nullptr);
+        if (converted == nullptr)
+            converted = g_utf8_make_valid(text, -1);
+        pango_layout_set_text(fLayout, converted, -1);
+        g_free(converted);
     }
     pango_layout_set_width(fLayout, -1);
     return fLayout;

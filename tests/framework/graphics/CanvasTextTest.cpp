@@ -111,16 +111,12 @@ TEST(CanvasText, BadTextIsHarmless)
     c.DrawText(5, 20, nullptr, kArial12, CRGBColor::kBlack);
     EXPECT_EQ(c.GetTextWidth(nullptr, kArial12), 0);
     EXPECT_TRUE(c.InkBounds().IsEmpty());
-    // Bytes that are not UTF-8 are shown as replacement marks, not dropped silently.
-    c.DrawText(5, 20,
-               "A\xff\xfe"
-               "B",
-               kArial12, CRGBColor::kBlack);
+    // Text that is not UTF-8 is Mac Roman: 0xA9 is the copyright sign, 0xC9 the ellipsis.
+    c.DrawText(5, 20, "\xa9\xc9", kArial12, CRGBColor::kBlack);
     EXPECT_FALSE(c.InkBounds().IsEmpty());
-    EXPECT_GT(c.GetTextWidth("A\xff"
-                             "B",
-                             kArial12),
-              c.GetTextWidth("AB", kArial12));
+    EXPECT_EQ(c.GetTextWidth("\xa9 1.20\xc9", kArial12),
+              c.GetTextWidth("\xc2\xa9 1.20\xe2\x80\xa6", kArial12));
+    EXPECT_GT(c.GetTextWidth("\xa9 1.20\xc9", kArial12), c.GetTextWidth(" 1.20", kArial12));
     // An unknown family falls back to some font rather than to nothing.
     EXPECT_GT(c.GetTextWidth("Hello", CFontSpec("No Such Family 123", 12)), 0);
     // Size 0 is the default size.
