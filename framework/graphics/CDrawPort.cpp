@@ -519,8 +519,18 @@ void CDrawPort::DrawString(short x, short y, const char* text)
 {
     PangoLayout* layout = PrepareLayout(text);
     TCairo cr(NewContext(nullptr));
-    SetSourceColor(cr.get(), fForeColor);
     const double baseline = pango_layout_get_baseline(layout) / double(PANGO_SCALE);
+    if (fTextMode == kSrcCopy)
+    {
+        // Copy mode replaces the whole line box behind the text with the background.
+        PangoRectangle logical;
+        pango_layout_get_pixel_extents(layout, nullptr, &logical);
+        SetSourceColor(cr.get(), fBackColor);
+        cairo_rectangle(cr.get(), x + logical.x, y - baseline + logical.y, logical.width,
+                        logical.height);
+        cairo_fill(cr.get());
+    }
+    SetSourceColor(cr.get(), fForeColor);
     cairo_move_to(cr.get(), x, y - baseline);
     pango_cairo_show_layout(cr.get(), layout);
 }

@@ -106,7 +106,8 @@ public:
     void EraseRect(const CRect& r);
     // A one-pixel pen from (x1, y1) to (x2, y2), both ends included.
     void DrawLine(short x1, short y1, short x2, short y2);
-    // UTF-8 text with its baseline on y; text that is not UTF-8 is taken as Mac Roman.
+    // UTF-8 text with its baseline on y; text that is not UTF-8 is taken as Mac Roman. In
+    // source-copy text mode the line box behind it is filled with the background first.
     void DrawString(short x, short y, const char* text);
     short TextWidth(const char* text);
     // Word-wrapped into r from its top-left, clipped to r.

@@ -62,6 +62,17 @@ TEST(CanvasText, TextSitsOnItsBaselineInsideItsWidth)
         c.DrawText(10, 30, "HH", CFontSpec(font.GetName(), font.GetSize(), false, false, true),
                    CRGBColor::kBlack);
         EXPECT_GT(c.InkBounds().fBottom, 30) << "underline below the baseline";
+
+        // Source-copy text mode: the line box (width x height, top at baseline - ascent)
+        // takes the background colour.
+        c.Fill(0xFFFFFF);
+        c.Port()->TextMode(CDrawPort::kSrcCopy);
+        c.Port()->RGBBackColor(CRGBColor::kGray);
+        c.DrawText(10, 30, "HH", font, CRGBColor::kBlack);
+        EXPECT_TRUE(c.InkBounds().IsEqual(&static_cast<const CRect&>(CRect(
+            10, short(30 - ascent), short(10 + c.GetTextWidth("HH", font)), short(30 + descent)))));
+        EXPECT_EQ(c.Pixel(10, 30 - ascent), 0xCCCCCCu);
+        c.Port()->TextMode(CDrawPort::kSrcOr);
     }
 }
 
