@@ -1,0 +1,63 @@
+#include "framework/graphics/CCanvasAttributeProxy.h"
+
+#include "framework/graphics/CABCCanvas.h"
+#include "framework/graphics/CDrawPort.h"
+
+namespace NSWayfarer
+{
+
+CCanvasAttributeProxy::CCanvasAttributeProxy(const CMacSuperPort& port) : fSuperPort(port) {}
+
+void CCanvasAttributeProxy::MacLatchFont(const CFontSpec& font)
+{
+    if (font.IsEqual(fFont))
+        return;
+    fFont = font;
+    ApplyFont();
+}
+
+void CCanvasAttributeProxy::MacLatchForeColor(const CRGBColor& color)
+{
+    if (color.IsEqual(fForeColor))
+        return;
+    fForeColor = color;
+    CDrawPort* port = GetPort();
+    if (port == nullptr)
+        return;
+    fSuperPort.MakeCurrent();
+    port->RGBForeColor(color);
+}
+
+void CCanvasAttributeProxy::Reset()
+{
+    CDrawPort* port = GetPort();
+    fForeColor = CRGBColor::kBlack;
+    fFont = CABCCanvas::GetDefaultFontSpec();
+    if (port != nullptr)
+    {
+        fSuperPort.MakeCurrent();
+        port->PenMode(CDrawPort::kPatCopy);
+        port->TextMode(CDrawPort::kSrcOr);
+        port->RGBForeColor(fForeColor);
+    }
+    ApplyFont();
+}
+
+void CCanvasAttributeProxy::ApplyFont()
+{
+    CDrawPort* port = GetPort();
+    if (port == nullptr)
+        return;
+    fSuperPort.MakeCurrent();
+    port->TextFont(CDrawPort::GetFNum(fFont.GetName()));
+    port->TextSize(fFont.GetSize());
+    port->TextFace(fFont.GetStyle());
+    SFontInfo info;
+    port->GetFontInfo(&info);
+    fAscent = info.mAscent;
+    fDescent = info.mDescent;
+    fWidMax = info.mWidMax;
+    fLeading = info.mLeading;
+}
+
+} // namespace NSWayfarer
