@@ -1,0 +1,118 @@
+#include "platform/display/CDisplay.h"
+#include "platform/display/CNativeWindow.h"
+
+#include "DisplayTestSupport.h"
+
+#include <cairo.h>
+#include <gtest/gtest.h>
+
+using namespace NSPlatform;
+using NSTestSupport::PixelAt;
+using NSTestSupport::PumpUntil;
+using NSTestSupport::ReadWindowPixels;
+
+namespace
+{
+
+void Fill(CNativeWindow& window, const SDisplayRect& r, double red, double green, double blue)
+{
+    cairo_t* cr = cairo_create(window.GetBackingStore());
+    cairo_set_source_rgb(cr, red, green, blue);
+    cairo_rectangle(cr, r.mLeft, r.mTop, r.Width(), r.Height());
+    cairo_fill(cr);
+    cairo_destroy(cr);
+}
+
+class NativeWindowTest : public ::testing::Test
+{
+protected:
+    void SetUp() override { ASSERT_TRUE(CDisplay::Open()); }
+    void TearDown() override { CDisplay::FlushEvents(kEveryEventMask); }
+};
+
+TEST_F(NativeWindowTest, WindowShowsWhatWasDrawnIntoItsStoreBeforeAndAfterShowing)
+{
+    CNativeWindow window(CNativeWindow::kDocument, "drawn", {100, 80, 300, 200});
+    // Drawn before the window exists on the server: the first expose shows it.
+    Fill(window, {0, 0, 200, 120}, 0, 0, 1);
+    Fill(window, {10, 10, 60, 40}, 1, 0, 0);
+    window.Show();
+    ASSERT_TRUE(PumpUntil([&] { return window.GetPaintCount() > 0; }));
+    CDisplay::Sync();
+
+    std::vector<uint8_t> pixels = ReadWindowPixels(window.GetXID(), 200, 120);
+    ASSERT_FALSE(pixels.empty()) << "import could not read the window";
+    EXPECT_EQ(PixelAt(pixels, 200, 10, 10), 0xFF0000u);
+    EXPECT_EQ(PixelAt(pixels, 200, 59, 39), 0xFF0000u);
+    EXPECT_EQ(PixelAt(pixels, 200, 60, 40), 0x0000FFu);
+    EXPECT_EQ(PixelAt(pixels, 200, 199, 119), 0x0000FFu);
+
+    // Drawn later and invalidated: reaches the screen on the next expose, and only
+    // the invalidated part is repainted.
+    Fill(window, {100, 50, 150, 90}, 0, 1, 0);
+    Fill(window, {0, 100, 20, 120}, 1, 1, 0); // drawn, never invalidated
+    const uint64_t painted = window.GetPaintCount();
+    window.Invalidate(SDisplayRect{100, 50, 150, 90});
+    ASSERT_TRUE(PumpUntil([&] { return window.GetPaintCount() > painted; }));
+    CDisplay::Sync();
+    pixels = ReadWindowPixels(window.GetXID(), 200, 120);
+    ASSERT_FALSE(pixels.empty());
+    EXPECT_EQ(PixelAt(pixels, 200, 100, 50), 0x00FF00u);
+    EXPECT_EQ(PixelAt(pixels, 200, 149, 89), 0x00FF00u);
+    EXPECT_EQ(PixelAt(pixels, 200, 150, 90), 0x0000FFu);
+    EXPECT_EQ(PixelAt(pixels, 200, 5, 110), 0x0000FFu);
+}
+
+TEST_F(NativeWindowTest, ClientRectIsGlobalAndMovesAndResizesWithTheStore)
+{
+    CNativeWindow window(CNativeWindow::kDialog, "placed", {120, 90, 280, 190});
+    EXPECT_EQ(window.GetTitle(), "placed");
+    window.Show();
+    ASSERT_TRUE(PumpUntil([&] { return window.GetPaintCount() > 0; }));
+    EXPECT_EQ(window.GetClientRect(), (SDisplayRect{120, 90, 280, 190}));
+    EXPECT_EQ(cairo_image_surface_get_width(window.GetBackingStore()), 160 * window.GetScale());
+
+    Fill(window, {0, 0, 10, 10}, 1, 0, 0);
+    CDisplay::FlushEvents(kEveryEventMask);
+    window.SetClientRect({200, 150, 500, 350});
+    ASSERT_TRUE(PumpUntil([&] { return window.GetClientRect() == SDisplayRect{200, 150, 500, 350}; }));
+    ASSERT_TRUE(PumpUntil([&] { return CDisplay::HasEvent(MaskForKind(kUpdateEvent)); }));
+    cairo_surface_t* store = window.GetBackingStore();
+    EXPECT_EQ(cairo_image_surface_get_width(store), 300 * window.GetScale());
+    EXPECT_EQ(cairo_image_surface_get_height(store), 200 * window.GetScale());
+    // The old pixels survive the rebuild until the framework redraws.
+    cairo_surface_flush(store);
+    const auto* data = reinterpret_cast<const uint32_t*>(cairo_image_surface_get_data(store));
+    EXPECT_EQ(data[0] & 0xFFFFFF, 0xFF0000u);
+
+    window.Hide();
+    EXPECT_FALSE(window.IsVisible());
+}
+
+TEST_F(NativeWindowTest, ActivationGivesTheFocusAndReportsIt)
+{
+    CNativeWindow first(CNativeWindow::kDocument, "first", {10, 10, 110, 110});
+    CNativeWindow second(CNativeWindow::kDocument, "second", {150, 10, 250, 110});
+    first.Show();
+    second.Show();
+    ASSERT_TRUE(PumpUntil([&] { return first.GetPaintCount() > 0 && second.GetPaintCount() > 0; }));
+    first.Activate();
+    ASSERT_TRUE(PumpUntil([&] { return first.IsActive(); }));
+    second.Activate();
+    ASSERT_TRUE(PumpUntil([&] { return second.IsActive() && !first.IsActive(); }));
+
+    SEventRecord event;
+    bool sawDeactivateFirst = false;
+    bool sawActivateSecond = false;
+    while (CDisplay::GetNextEvent(MaskForKind(kActivateEvent), event))
+    {
+        if (event.mWindow == &first && !(event.mModifiers & kActiveFlag))
+            sawDeactivateFirst = true;
+        if (event.mWindow == &second && (event.mModifiers & kActiveFlag))
+            sawActivateSecond = true;
+    }
+    EXPECT_TRUE(sawDeactivateFirst);
+    EXPECT_TRUE(sawActivateSecond);
+}
+
+} // namespace
