@@ -228,6 +228,18 @@ void CDisplay::Beep()
         gdk_display_beep(gdk_display_get_default());
 }
 
+void CDisplay::ShowStopMessage(const std::string& text)
+{
+    if (!IsOpen())
+        return;
+    // Only before the framework's loop runs (start-up refusals): the toolkit's own
+    // modal loop is the simplest way to wait for the answer.
+    GtkWidget* dialog = gtk_message_dialog_new(nullptr, GTK_DIALOG_MODAL, GTK_MESSAGE_ERROR,
+                                               GTK_BUTTONS_OK, "%s", text.c_str());
+    gtk_dialog_run(GTK_DIALOG(dialog));
+    gtk_widget_destroy(dialog);
+}
+
 bool CDisplay::OpenURI(const std::string& uri, std::string* error)
 {
     if (!IsOpen())

@@ -43,6 +43,8 @@ public:
     // Sends what is buffered to the server and waits until it has handled it.
     static void Sync();
     static void Beep();
+    // A modal stop message with one button; returns when the user dismissed it.
+    static void ShowStopMessage(const std::string& text);
     // Opens a file or web address with the desktop's handler; false when it cannot.
     static bool OpenURI(const std::string& uri, std::string* error = nullptr);
 

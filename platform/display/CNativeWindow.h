@@ -4,6 +4,8 @@
 // recorded as events (CDisplay).
 #pragma once
 
+#include "platform/display/SDisplayRect.h"
+
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -13,18 +15,6 @@ typedef struct _cairo_region cairo_region_t;
 
 namespace NSPlatform
 {
-
-// A rectangle in global (screen) or client pixels: left/top inside, right/bottom outside.
-struct SDisplayRect
-{
-    int mLeft = 0;
-    int mTop = 0;
-    int mRight = 0;
-    int mBottom = 0;
-    int Width() const { return mRight - mLeft; }
-    int Height() const { return mBottom - mTop; }
-    bool operator==(const SDisplayRect&) const = default;
-};
 
 class CNativeWindow
 {
