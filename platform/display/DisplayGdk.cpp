@@ -15,7 +15,8 @@ struct SWindowList
 {
     std::vector<GtkWidget*> mWindows;
     GdkCursor* mCursor = nullptr;
-    bool mActive = false;
+    // The framework starts out active, as a program the user just started is.
+    bool mActive = true;
     guint mFocusCheck = 0;
 };
 
