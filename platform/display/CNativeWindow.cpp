@@ -76,8 +76,9 @@ struct CNativeWindow::SImpl
         cairo_surface_t* fresh = nullptr;
         if (gdkWindow)
         {
-            fresh = gdk_window_create_similar_image_surface(gdkWindow, CAIRO_FORMAT_RGB24, width,
-                                                            height, scale);
+            // Sized in device pixels; the call sets the device scale.
+            fresh = gdk_window_create_similar_image_surface(gdkWindow, CAIRO_FORMAT_RGB24,
+                                                            width * scale, height * scale, scale);
         }
         else
         {

@@ -6,6 +6,9 @@
 #include <cairo.h>
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+#include <string>
+
 using namespace NSPlatform;
 using NSTestSupport::PixelAt;
 using NSTestSupport::PumpUntil;
@@ -113,6 +116,47 @@ TEST_F(NativeWindowTest, ActivationGivesTheFocusAndReportsIt)
     }
     EXPECT_TRUE(sawDeactivateFirst);
     EXPECT_TRUE(sawActivateSecond);
+}
+
+} // namespace
+
+namespace
+{
+
+// Runs in its own ctest entry with GDK_SCALE=2 (the scale is read when the display opens).
+TEST(NativeWindowScale2, StoreAndScreenInDevicePixels)
+{
+    const char* scale = std::getenv("GDK_SCALE");
+    if (!scale || std::string(scale) != "2")
+        GTEST_SKIP() << "needs GDK_SCALE=2";
+    ASSERT_TRUE(CDisplay::Open());
+    CNativeWindow window(CNativeWindow::kDocument, "scaled", {20, 20, 120, 80});
+    window.Show();
+    ASSERT_TRUE(PumpUntil([&] { return window.GetPaintCount() > 0; }));
+    ASSERT_EQ(window.GetScale(), 2);
+    cairo_surface_t* store = window.GetBackingStore();
+    EXPECT_EQ(cairo_image_surface_get_width(store), 200);
+    EXPECT_EQ(cairo_image_surface_get_height(store), 120);
+
+    // A one-unit line at client x = 10 covers device columns 20 and 21: drawn at
+    // the device resolution, not enlarged from a coarser image.
+    Fill(window, {0, 0, 100, 60}, 1, 1, 1);
+    cairo_t* cr = cairo_create(store);
+    cairo_set_source_rgb(cr, 0, 0, 0);
+    cairo_set_line_width(cr, 0.5);
+    cairo_move_to(cr, 10.25, 0);
+    cairo_line_to(cr, 10.25, 60);
+    cairo_stroke(cr);
+    cairo_destroy(cr);
+    const uint64_t painted = window.GetPaintCount();
+    window.InvalidateAll();
+    ASSERT_TRUE(PumpUntil([&] { return window.GetPaintCount() > painted; }));
+    CDisplay::Sync();
+    const std::vector<uint8_t> pixels = ReadWindowPixels(window.GetXID(), 200, 120);
+    ASSERT_FALSE(pixels.empty());
+    EXPECT_EQ(PixelAt(pixels, 200, 20, 50), 0x000000u);
+    EXPECT_EQ(PixelAt(pixels, 200, 21, 50), 0xFFFFFFu); // half a unit wide: one device pixel
+    EXPECT_EQ(PixelAt(pixels, 200, 19, 50), 0xFFFFFFu);
 }
 
 } // namespace
