@@ -23,6 +23,9 @@ public:
     // True when the X11 backend is in use: global window positions are reliable.
     static bool IsX11();
 
+    // Everything here belongs to the main thread (the one that waits); other
+    // threads reach it through CMainEventQueue::Post.
+
     // Recorded events, oldest first. GetNextEvent takes the first whose kind is in
     // mask; events of other kinds stay queued.
     static bool GetNextEvent(uint16_t mask, SEventRecord& event);

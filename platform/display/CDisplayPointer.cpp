@@ -103,7 +103,11 @@ void CDisplayPointer::ShowCursor()
 void CDisplayPointer::WarpTo(int h, int v)
 {
     if (GdkDevice* pointer = DisplayPointerDevice())
+    {
         gdk_device_warp(pointer, gdk_display_get_default_screen(gdk_display_get_default()), h, v);
+        // The jump back is no movement of the user's.
+        LastPointer() = {static_cast<double>(h), static_cast<double>(v), true};
+    }
 }
 
 uint16_t CDisplayPointer::GetModifierWord()

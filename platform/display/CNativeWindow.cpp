@@ -137,6 +137,7 @@ struct CNativeWindow::SImpl
             event.mModifiers |= kControlKey;
         event.mButton = static_cast<uint8_t>(button->button);
         event.mWindow = mOwner;
+        LastPointer() = {button->x_root, button->y_root, true};
         CDisplay::Record(std::move(event));
     }
 
@@ -228,9 +229,6 @@ struct CNativeWindow::SImpl
     static gboolean OnMotion(GtkWidget*, GdkEventMotion* motion, gpointer data)
     {
         auto* self = static_cast<SImpl*>(data);
-        static double gLastX = 0;
-        static double gLastY = 0;
-        static bool gHaveLast = false;
         SEventRecord event;
         event.mWhat = kOSEvent;
         event.mMessage = kMouseMovedMessage << 24;
@@ -238,14 +236,13 @@ struct CNativeWindow::SImpl
         event.mWhereH = Clamp16(motion->x_root);
         event.mWhereV = Clamp16(motion->y_root);
         event.mModifiers = ModifierWordFromState(motion->state);
-        if (gHaveLast)
+        SLastPointer& last = LastPointer();
+        if (last.mKnown)
         {
-            event.mDeltaH = Clamp16(motion->x_root - gLastX);
-            event.mDeltaV = Clamp16(motion->y_root - gLastY);
+            event.mDeltaH = Clamp16(motion->x_root - last.mX);
+            event.mDeltaV = Clamp16(motion->y_root - last.mY);
         }
-        gLastX = motion->x_root;
-        gLastY = motion->y_root;
-        gHaveLast = true;
+        last = {motion->x_root, motion->y_root, true};
         event.mWindow = self->mOwner;
         CDisplay::Record(std::move(event));
         return TRUE;

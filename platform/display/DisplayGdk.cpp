@@ -74,6 +74,12 @@ GdkDevice* DisplayKeyboardDevice()
     return display ? gdk_seat_get_keyboard(gdk_display_get_default_seat(display)) : nullptr;
 }
 
+SLastPointer& LastPointer()
+{
+    static SLastPointer gLast;
+    return gLast;
+}
+
 void RegisterNativeWindow(GtkWidget* window)
 {
     Windows().mWindows.push_back(window);

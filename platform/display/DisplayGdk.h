@@ -16,6 +16,16 @@ uint16_t ModifierWordFromState(guint state);
 GdkDevice* DisplayPointerDevice();
 GdkDevice* DisplayKeyboardDevice();
 
+// Where the pointer was at the last press, drag motion or warp, in global
+// coordinates: drag events carry their movement since then.
+struct SLastPointer
+{
+    double mX = 0;
+    double mY = 0;
+    bool mKnown = false;
+};
+SLastPointer& LastPointer();
+
 // The live native windows, for what applies to all of them (the cursor, focus).
 void RegisterNativeWindow(GtkWidget* window);
 void UnregisterNativeWindow(GtkWidget* window);

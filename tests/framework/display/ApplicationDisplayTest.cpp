@@ -153,6 +153,34 @@ TEST_F(ApplicationOnDisplay, ModifierKeyAloneBecomesASyntheticKeyEvent)
     EXPECT_EQ(fApp->fKeys.size(), count);
 }
 
+TEST_F(ApplicationOnDisplay, DragsFeedTheRelativeMotionMode)
+{
+    // Real input through the server's test extension: a press, two drag steps.
+    const NSPlatform::SDisplayRect client = fWindow->GetClientRect();
+    auto at = [&](int x, int y)
+    { return std::to_string(client.mLeft + x) + " " + std::to_string(client.mTop + y); };
+    if (RunXdotool("mousemove " + at(10, 10)) != 0)
+        GTEST_SKIP() << "xdotool cannot move the pointer on this server";
+    TurnUntil([] { return false; }, 3);
+    CMouse::StartMouseTracking();
+    RunXdotool("mousedown 1 mousemove " + at(15, 13) + " mousemove " + at(12, 20));
+    ASSERT_TRUE(TurnUntil(
+        [&]
+        {
+            for (const SEventRecord& e : fRecorder.fEvents)
+                if (e.mWhat == NSPlatform::kOSEvent && e.mWhereV == client.mTop + 20)
+                    return true;
+            return false;
+        }));
+    RunXdotool("mouseup 1");
+    short dx = 0;
+    short dy = 0;
+    CMouse::PopMouseDelta(&dx, &dy);
+    CMouse::EndMouseTracking();
+    EXPECT_EQ(dx, 2);
+    EXPECT_EQ(dy, 10);
+}
+
 TEST_F(ApplicationOnDisplay, TerminationSignalIsAQuitRequest)
 {
     std::raise(SIGTERM);
