@@ -190,3 +190,31 @@ TEST_F(ApplicationEvents, ClipboardKeepsKindsAndRefusesBadInput)
 }
 
 } // namespace
+
+#include "framework/application/CMacHelp.h"
+
+namespace
+{
+
+TEST(MacHelpTest, BookIsFoundOnlyWhereItIsInstalledAndPagesStayInside)
+{
+    const fs::path folder = CMacHelp::GetHelpBookFolder();
+    // share/<program name>/help beside the program's folder.
+    EXPECT_EQ(folder.filename(), "help");
+    EXPECT_EQ(folder.parent_path().filename(), "framework_application_tests");
+    EXPECT_EQ(folder.parent_path().parent_path().filename(), "share");
+    fs::remove_all(folder.parent_path());
+    EXPECT_FALSE(CMacHelp::RegisterHelpBook());
+    EXPECT_THROW(CMacHelp::OpenPage("index.html"), XFileNotFound);
+    EXPECT_THROW(CMacHelp::OpenAnchor("start"), XFileNotFound);
+
+    fs::create_directories(folder);
+    std::ofstream(folder / "index.html") << "<html></html>";
+    EXPECT_TRUE(CMacHelp::RegisterHelpBook());
+    std::ofstream(folder.parent_path() / "secret.html") << "outside";
+    EXPECT_THROW(CMacHelp::OpenPage("../secret.html"), XFileNotFound);
+    EXPECT_THROW(CMacHelp::OpenPage("missing.html"), XFileNotFound);
+    fs::remove_all(folder.parent_path());
+}
+
+} // namespace
