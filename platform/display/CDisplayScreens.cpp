@@ -6,7 +6,7 @@
 namespace NSPlatform
 {
 
-std::vector<CDisplayScreens::SScreen> CDisplayScreens::List()
+std::vector<CDisplayScreens::SScreen> CDisplayScreens::List(bool withWorkArea)
 {
     std::vector<SScreen> screens;
     if (!CDisplay::IsOpen())
@@ -27,7 +27,10 @@ std::vector<CDisplayScreens::SScreen> CDisplayScreens::List()
         GdkRectangle bounds;
         GdkRectangle work;
         gdk_monitor_get_geometry(monitor, &bounds);
-        gdk_monitor_get_workarea(monitor, &work);
+        if (withWorkArea)
+            gdk_monitor_get_workarea(monitor, &work);
+        else
+            work = bounds;
         SScreen screen;
         screen.mBounds = {bounds.x, bounds.y, bounds.x + bounds.width, bounds.y + bounds.height};
         screen.mWorkArea = {work.x, work.y, work.x + work.width, work.y + work.height};
@@ -53,15 +56,12 @@ int32_t CDisplayScreens::GetConfigurationSeed()
             hash *= 16777619u;
         }
     };
-    for (const SScreen& s : List())
+    for (const SScreen& s : List(false))
     {
-        for (const SDisplayRect& r : {s.mBounds, s.mWorkArea})
-        {
-            mix(r.mLeft);
-            mix(r.mTop);
-            mix(r.mRight);
-            mix(r.mBottom);
-        }
+        mix(s.mBounds.mLeft);
+        mix(s.mBounds.mTop);
+        mix(s.mBounds.mRight);
+        mix(s.mBounds.mBottom);
         mix(s.mDepth);
         mix(s.mPrimary);
         mix(s.mScale);

@@ -25,9 +25,12 @@ public:
     };
 
     // In the display's order; exactly one is primary (the first when the desktop names
-    // none). Empty without a display.
-    static std::vector<SScreen> List();
-    // Changes whenever a screen is added, removed, moved, resized or changes depth.
+    // none). Empty without a display. The work area costs a round trip to the server
+    // per screen; without it mWorkArea equals mBounds.
+    static std::vector<SScreen> List(bool withWorkArea = true);
+    // Changes whenever a screen is added, removed, moved, resized, rescaled or changes
+    // depth, or another becomes primary. Cheap: read from the client's own copy of
+    // the configuration, so an idle pass may ask it often.
     static int32_t GetConfigurationSeed();
 };
 
