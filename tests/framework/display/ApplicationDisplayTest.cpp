@@ -111,7 +111,14 @@ TEST_F(ApplicationOnDisplay, ShiftKeyAndClickReachTheLoopAsRecords)
 
     NSPlatform::CSyntheticInput::PostKey(*fWindow, true, 38, 0x41, NSPlatform::kShiftKey);
     NSPlatform::CSyntheticInput::PostButton(*fWindow, true, 1, 15, 25, 0);
-    ASSERT_TRUE(TurnUntil([&] { return !fApp->fKeys.empty() && fRecorder.fEvents.size() >= 2; }));
+    auto clicked = [&]
+    {
+        for (const SEventRecord& e : fRecorder.fEvents)
+            if (e.mWhat == NSPlatform::kMouseDown)
+                return true;
+        return false;
+    };
+    ASSERT_TRUE(TurnUntil([&] { return !fApp->fKeys.empty() && clicked(); }));
 
     const CKeySpec& key = fApp->fKeys.front();
     EXPECT_EQ(key.fVirtualKey, CKeySpec::kA);
@@ -133,19 +140,25 @@ TEST_F(ApplicationOnDisplay, ShiftKeyAndClickReachTheLoopAsRecords)
 
 TEST_F(ApplicationOnDisplay, ModifierKeyAloneBecomesASyntheticKeyEvent)
 {
+    // With the focus on our window the key itself arrives too; the modifier-only
+    // event comes on the next turn without an event.
+    auto synthetic = [&](CKeySpec::EState state) -> const CKeySpec*
+    {
+        for (const CKeySpec& key : fApp->fKeys)
+            if (key.fMacMessage == 0xF000 && key.fState == state)
+                return &key;
+        return nullptr;
+    };
     if (RunXdotool("keydown Shift_L") != 0)
         GTEST_SKIP() << "xdotool cannot press keys on this server";
-    ASSERT_TRUE(TurnUntil([&] { return !fApp->fKeys.empty(); }));
-    CKeySpec down = fApp->fKeys.back();
+    ASSERT_TRUE(TurnUntil([&] { return synthetic(CKeySpec::kDown) != nullptr; }));
     RunXdotool("keyup Shift_L");
-    ASSERT_TRUE(TurnUntil([&] { return fApp->fKeys.size() >= 2; }));
-    CKeySpec up = fApp->fKeys.back();
+    ASSERT_TRUE(TurnUntil([&] { return synthetic(CKeySpec::kUp) != nullptr; }));
+    const CKeySpec down = *synthetic(CKeySpec::kDown);
+    const CKeySpec up = *synthetic(CKeySpec::kUp);
 
-    EXPECT_EQ(down.fMacMessage, 0xF000);
-    EXPECT_EQ(down.fState, CKeySpec::kDown);
+    EXPECT_EQ(down.fVirtualKey, CKeySpec::kUnknownKey);
     EXPECT_TRUE(down.fModifiers.IsShiftKeyDown());
-    EXPECT_EQ(up.fMacMessage, 0xF000);
-    EXPECT_EQ(up.fState, CKeySpec::kUp);
     EXPECT_FALSE(up.fModifiers.IsShiftKeyDown());
     // Nothing more while nothing changes.
     const size_t count = fApp->fKeys.size();
