@@ -31,6 +31,7 @@
 #include <filesystem>
 #include <new>
 #include <string>
+#include <thread>
 #include <type_traits>
 
 namespace NSWayfarer
@@ -92,12 +93,15 @@ bool WaitOnMainQueue(int maxMS)
     return queue.WaitAndDispatch(maxMS) > 0;
 }
 
+// The thread the application lives on: only it may touch the reserve.
+std::thread::id gApplicationThread;
+
 // An allocation that fails gives up the application's reserve and tries again;
-// with the reserve gone it fails for good.
+// with the reserve gone (or on another thread) it fails for good.
 void GrowZoneNewHandler()
 {
     auto* application = dynamic_cast<CApplication*>(CLowLevelApplication::Get());
-    if (application && application->DoGrowZone(0) > 0)
+    if (application && std::this_thread::get_id() == gApplicationThread && application->DoGrowZone(0) > 0)
         return;
     throw std::bad_alloc();
 }
@@ -145,6 +149,7 @@ CApplication::CApplication(const CApplicationStartupInfo* info)
         if (fMacGrowZoneReserveSize > 0)
         {
             fMacGrowZoneReserveHandle.reset(new char[fMacGrowZoneReserveSize]);
+            gApplicationThread = std::this_thread::get_id();
             fPreviousNewHandler = std::set_new_handler(GrowZoneNewHandler);
             fGrowZoneInstalled = true;
         }
@@ -202,6 +207,11 @@ void CApplication::Dispose()
         delete CGraphicManager::gGraphicMgr;
         CGraphicManager::gGraphicMgr = nullptr;
         fOwnsGraphicManager = false;
+    }
+    else if (CGraphicManager::gGraphicMgr)
+    {
+        // A manager someone else made outlives us: it must not call back into us.
+        CGraphicManager::gGraphicMgr->SetScreenChangeHandler(nullptr);
     }
 }
 
