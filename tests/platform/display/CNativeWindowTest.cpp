@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <fstream>
 #include <string>
 
 using namespace NSPlatform;
@@ -157,6 +158,39 @@ TEST(NativeWindowScale2, StoreAndScreenInDevicePixels)
     EXPECT_EQ(PixelAt(pixels, 200, 20, 50), 0x000000u);
     EXPECT_EQ(PixelAt(pixels, 200, 21, 50), 0xFFFFFFu); // half a unit wide: one device pixel
     EXPECT_EQ(PixelAt(pixels, 200, 19, 50), 0xFFFFFFu);
+}
+
+} // namespace
+
+namespace
+{
+
+bool FixtureHasWindowManager()
+{
+    const char* state = std::getenv("KELT_XVFB_STATE");
+    return state && std::ifstream(std::string(state) + "/wm.pid").good();
+}
+
+TEST_F(NativeWindowTest, FrameHoldsTheClientAreaWhereTheWindowManagerDecorates)
+{
+    if (!FixtureHasWindowManager())
+        GTEST_SKIP() << "the fixture runs no window manager";
+    CNativeWindow framed(CNativeWindow::kDocument, "framed", {300, 200, 460, 300});
+    CNativeWindow plain(CNativeWindow::kPlain, "", {500, 200, 600, 260});
+    framed.Show();
+    plain.Show();
+    ASSERT_TRUE(PumpUntil([&] { return framed.GetPaintCount() > 0 && plain.GetPaintCount() > 0; }));
+    // The decoration comes when the window manager has taken the window in.
+    ASSERT_TRUE(PumpUntil([&] { return framed.GetFrameRect() != framed.GetClientRect(); }));
+    const SDisplayRect client = framed.GetClientRect();
+    const SDisplayRect frame = framed.GetFrameRect();
+    // The client area stays where it was asked to be, whatever the frame.
+    EXPECT_EQ(client, (SDisplayRect{300, 200, 460, 300}));
+    EXPECT_LE(frame.mLeft, client.mLeft);
+    EXPECT_LT(frame.mTop, client.mTop); // a title bar above
+    EXPECT_GE(frame.mRight, client.mRight);
+    EXPECT_GE(frame.mBottom, client.mBottom);
+    EXPECT_EQ(plain.GetFrameRect(), plain.GetClientRect());
 }
 
 } // namespace
