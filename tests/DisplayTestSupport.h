@@ -33,7 +33,8 @@ inline bool PumpUntil(const std::function<bool()>& done, int timeoutMs = 5000)
 // read with ImageMagick's import; empty when that fails.
 inline std::vector<uint8_t> ReadWindowPixels(unsigned long xid, int width, int height)
 {
-    const std::string command = "import -window " + std::to_string(xid) + " -depth 8 rgb:- 2>/dev/null";
+    const std::string command =
+        "import -window " + std::to_string(xid) + " -depth 8 rgb:- 2>/dev/null";
     std::vector<uint8_t> pixels;
     if (FILE* pipe = ::popen(command.c_str(), "r"))
     {

@@ -37,8 +37,9 @@ public:
     void Initialize() override
     {
         CApplication::Initialize();
-        fWindow = std::make_unique<NSPlatform::CNativeWindow>(NSPlatform::CNativeWindow::kDocument,
-                                                              "measure", NSPlatform::SDisplayRect{40, 40, 240, 190});
+        fWindow = std::make_unique<NSPlatform::CNativeWindow>(
+            NSPlatform::CNativeWindow::kDocument, "measure",
+            NSPlatform::SDisplayRect{40, 40, 240, 190});
         cairo_t* cr = cairo_create(fWindow->GetBackingStore());
         cairo_set_source_rgb(cr, 0.2, 0.4, 0.8);
         cairo_paint(cr);
@@ -105,7 +106,8 @@ int main(int argc, char** argv)
     }
     if (mode == "idle")
     {
-        const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(amount > 0 ? amount : 10);
+        const auto end =
+            std::chrono::steady_clock::now() + std::chrono::seconds(amount > 0 ? amount : 10);
         program.fOnIdle = [&]
         {
             if (std::chrono::steady_clock::now() >= end)

@@ -31,7 +31,8 @@ CApplicationToolbar::CApplicationToolbar(short height) : fHeight(height)
 {
     const NSPlatform::SDisplayRect frame = ToolbarFrame(height);
     if (NSPlatform::CDisplay::IsOpen())
-        fWindow = std::make_unique<NSPlatform::CNativeWindow>(NSPlatform::CNativeWindow::kToolbar, "", frame);
+        fWindow = std::make_unique<NSPlatform::CNativeWindow>(NSPlatform::CNativeWindow::kToolbar,
+                                                              "", frame);
     if (CGraphicManager::gGraphicMgr)
         CGraphicManager::gGraphicMgr->SetToolbarFrameHeight(fHeight);
 }

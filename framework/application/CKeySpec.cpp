@@ -27,22 +27,25 @@ constexpr std::array<EKey, 256> MakeKeyTable()
     const EKey digits[] = {K::k1, K::k2, K::k3, K::k4, K::k5, K::k6, K::k7, K::k8, K::k9, K::k0};
     for (int i = 0; i < 10; ++i)
         table[10 + i] = digits[i];
-    table[20] = K::kPlus;    // the key right of 0
-    table[21] = K::kSnuff1;  // the next one
+    table[20] = K::kPlus;   // the key right of 0
+    table[21] = K::kSnuff1; // the next one
     table[22] = K::kBackspace;
     table[23] = K::kTab;
-    const EKey top[] = {K::kQ, K::kW, K::kE, K::kR, K::kT, K::kY, K::kU, K::kI, K::kO, K::kP, K::kSnuff3, K::kSnuff4};
+    const EKey top[] = {K::kQ, K::kW, K::kE, K::kR, K::kT,      K::kY,
+                        K::kU, K::kI, K::kO, K::kP, K::kSnuff3, K::kSnuff4};
     for (int i = 0; i < 12; ++i)
         table[24 + i] = top[i];
     table[36] = K::kReturn;
     table[37] = K::kCommand; // left Ctrl: the menu shortcut key here
-    const EKey home[] = {K::kA, K::kS, K::kD, K::kF, K::kG, K::kH, K::kJ, K::kK, K::kL, K::kSnuff5, K::kSnuff6};
+    const EKey home[] = {K::kA, K::kS, K::kD, K::kF,      K::kG,     K::kH,
+                         K::kJ, K::kK, K::kL, K::kSnuff5, K::kSnuff6};
     for (int i = 0; i < 11; ++i)
         table[38 + i] = home[i];
     table[49] = K::kParagraph; // the key left of 1
     table[50] = K::kShift;
     table[51] = K::kSnuff7;
-    const EKey bottom[] = {K::kZ, K::kX, K::kC, K::kV, K::kB, K::kN, K::kM, K::kComma, K::kPeriod, K::kMinus};
+    const EKey bottom[] = {K::kZ, K::kX, K::kC,     K::kV,      K::kB,
+                           K::kN, K::kM, K::kComma, K::kPeriod, K::kMinus};
     for (int i = 0; i < 10; ++i)
         table[52 + i] = bottom[i];
     table[62] = K::kShift2;
@@ -50,7 +53,8 @@ constexpr std::array<EKey, 256> MakeKeyTable()
     table[64] = K::kAlternate; // left Alt
     table[65] = K::kSpace;
     table[66] = K::kCapsLock;
-    const EKey fkeys[] = {K::kF1, K::kF2, K::kF3, K::kF4, K::kF5, K::kF6, K::kF7, K::kF8, K::kF9, K::kF10};
+    const EKey fkeys[] = {K::kF1, K::kF2, K::kF3, K::kF4, K::kF5,
+                          K::kF6, K::kF7, K::kF8, K::kF9, K::kF10};
     for (int i = 0; i < 10; ++i)
         table[67 + i] = fkeys[i];
     table[77] = K::kWinNumberPadClear; // Num Lock, where other keyboards have Clear
@@ -98,20 +102,72 @@ constexpr std::array<EKey, 256> MakeKeyTable()
 
 constexpr std::array<EKey, 256> kMacKeyToVirtualArray = MakeKeyTable();
 
-constexpr EKey kPrintingKeysArray[] = {
-    CKeySpec::kParagraph, CKeySpec::k1, CKeySpec::k2, CKeySpec::k3, CKeySpec::k4, CKeySpec::k5,
-    CKeySpec::k6, CKeySpec::k7, CKeySpec::k8, CKeySpec::k9, CKeySpec::k0, CKeySpec::kPlus,
-    CKeySpec::kSnuff1, CKeySpec::kQ, CKeySpec::kW, CKeySpec::kE, CKeySpec::kR, CKeySpec::kT,
-    CKeySpec::kY, CKeySpec::kU, CKeySpec::kI, CKeySpec::kO, CKeySpec::kP, CKeySpec::kSnuff3,
-    CKeySpec::kSnuff4, CKeySpec::kA, CKeySpec::kS, CKeySpec::kD, CKeySpec::kF, CKeySpec::kG,
-    CKeySpec::kH, CKeySpec::kJ, CKeySpec::kK, CKeySpec::kL, CKeySpec::kSnuff5, CKeySpec::kSnuff6,
-    CKeySpec::kSnuff7, CKeySpec::kLessThan, CKeySpec::kZ, CKeySpec::kX, CKeySpec::kC, CKeySpec::kV,
-    CKeySpec::kB, CKeySpec::kN, CKeySpec::kM, CKeySpec::kComma, CKeySpec::kPeriod, CKeySpec::kMinus,
-    CKeySpec::kShift2, CKeySpec::kSpace, CKeySpec::kNumberPadEqual, CKeySpec::kNumberPadDivide,
-    CKeySpec::kNumberPadMultiply, CKeySpec::kNumberPad7, CKeySpec::kNumberPad8, CKeySpec::kNumberPad9,
-    CKeySpec::kNumberPadMinus, CKeySpec::kNumberPad4, CKeySpec::kNumberPad5, CKeySpec::kNumberPad6,
-    CKeySpec::kNumberPadPlus, CKeySpec::kNumberPad1, CKeySpec::kNumberPad2, CKeySpec::kNumberPad3,
-    CKeySpec::kNumberPad0, CKeySpec::kNumberPadComma};
+constexpr EKey kPrintingKeysArray[] = {CKeySpec::kParagraph,
+                                       CKeySpec::k1,
+                                       CKeySpec::k2,
+                                       CKeySpec::k3,
+                                       CKeySpec::k4,
+                                       CKeySpec::k5,
+                                       CKeySpec::k6,
+                                       CKeySpec::k7,
+                                       CKeySpec::k8,
+                                       CKeySpec::k9,
+                                       CKeySpec::k0,
+                                       CKeySpec::kPlus,
+                                       CKeySpec::kSnuff1,
+                                       CKeySpec::kQ,
+                                       CKeySpec::kW,
+                                       CKeySpec::kE,
+                                       CKeySpec::kR,
+                                       CKeySpec::kT,
+                                       CKeySpec::kY,
+                                       CKeySpec::kU,
+                                       CKeySpec::kI,
+                                       CKeySpec::kO,
+                                       CKeySpec::kP,
+                                       CKeySpec::kSnuff3,
+                                       CKeySpec::kSnuff4,
+                                       CKeySpec::kA,
+                                       CKeySpec::kS,
+                                       CKeySpec::kD,
+                                       CKeySpec::kF,
+                                       CKeySpec::kG,
+                                       CKeySpec::kH,
+                                       CKeySpec::kJ,
+                                       CKeySpec::kK,
+                                       CKeySpec::kL,
+                                       CKeySpec::kSnuff5,
+                                       CKeySpec::kSnuff6,
+                                       CKeySpec::kSnuff7,
+                                       CKeySpec::kLessThan,
+                                       CKeySpec::kZ,
+                                       CKeySpec::kX,
+                                       CKeySpec::kC,
+                                       CKeySpec::kV,
+                                       CKeySpec::kB,
+                                       CKeySpec::kN,
+                                       CKeySpec::kM,
+                                       CKeySpec::kComma,
+                                       CKeySpec::kPeriod,
+                                       CKeySpec::kMinus,
+                                       CKeySpec::kShift2,
+                                       CKeySpec::kSpace,
+                                       CKeySpec::kNumberPadEqual,
+                                       CKeySpec::kNumberPadDivide,
+                                       CKeySpec::kNumberPadMultiply,
+                                       CKeySpec::kNumberPad7,
+                                       CKeySpec::kNumberPad8,
+                                       CKeySpec::kNumberPad9,
+                                       CKeySpec::kNumberPadMinus,
+                                       CKeySpec::kNumberPad4,
+                                       CKeySpec::kNumberPad5,
+                                       CKeySpec::kNumberPad6,
+                                       CKeySpec::kNumberPadPlus,
+                                       CKeySpec::kNumberPad1,
+                                       CKeySpec::kNumberPad2,
+                                       CKeySpec::kNumberPad3,
+                                       CKeySpec::kNumberPad0,
+                                       CKeySpec::kNumberPadComma};
 static_assert(std::size(kPrintingKeysArray) == 66);
 
 } // namespace
@@ -124,8 +180,7 @@ CKeySpec::CKeySpec(const NSPlatform::SEventRecord& event)
              : event.mWhat == NSPlatform::kAutoKey ? kRepeat
                                                    : kDown),
       fASCII(static_cast<char>(event.mMessage & 0xFF)),
-      fMacMessage(static_cast<uint16_t>(event.mMessage)),
-      fMacModifiers(event.mModifiers)
+      fMacMessage(static_cast<uint16_t>(event.mMessage)), fMacModifiers(event.mModifiers)
 {
 }
 
@@ -142,7 +197,8 @@ bool CKeySpec::IsPrinting() const
 
 bool CKeySpec::IsUserStopKey() const
 {
-    return (fState == kDown || fState == kRepeat) && fModifiers.IsMenuShortcutKeyDown() && fASCII == '.';
+    return (fState == kDown || fState == kRepeat) && fModifiers.IsMenuShortcutKeyDown() &&
+           fASCII == '.';
 }
 
 } // namespace NSWayfarer

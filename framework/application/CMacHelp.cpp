@@ -47,7 +47,8 @@ void Open(const std::filesystem::path& page, const std::string& anchor)
 
 std::string CMacHelp::GetHelpBookFolder()
 {
-    const std::filesystem::path program = CApplication::GetFileSpecForCurrentApplication().GetPath();
+    const std::filesystem::path program =
+        CApplication::GetFileSpecForCurrentApplication().GetPath();
     return (program.parent_path().parent_path() / "share" / program.filename() / "help").string();
 }
 
@@ -56,7 +57,8 @@ bool CMacHelp::RegisterHelpBook()
     try
     {
         std::error_code error;
-        return std::filesystem::is_regular_file(std::filesystem::path(GetHelpBookFolder()) / "index.html", error);
+        return std::filesystem::is_regular_file(
+            std::filesystem::path(GetHelpBookFolder()) / "index.html", error);
     }
     catch (...)
     {
@@ -72,7 +74,8 @@ void CMacHelp::OpenPage(const char* path)
     const std::filesystem::path page = (folder / relative).lexically_normal();
     const std::string pageText = page.string();
     const std::string folderText = folder.lexically_normal().string();
-    if (pageText.compare(0, folderText.size(), folderText) != 0 || relative.find("..") != std::string::npos)
+    if (pageText.compare(0, folderText.size(), folderText) != 0 ||
+        relative.find("..") != std::string::npos)
         throw XFileNotFound();
     Open(page, "");
 }

@@ -55,7 +55,8 @@ void CMouse::SetUserShape(short id)
     NSPlatform::THandle cursor = NSPlatform::CResourceManager::Get1Resource(0x43555253, id);
     if (!cursor)
         return;
-    if (NSPlatform::CMemoryHandles::GetHandleSize(cursor) >= 68 && SetCachedCursor(kResourceKeyBase + id))
+    if (NSPlatform::CMemoryHandles::GetHandleSize(cursor) >= 68 &&
+        SetCachedCursor(kResourceKeyBase + id))
     {
         const auto* bytes = reinterpret_cast<const uint8_t*>(*cursor);
         const int hotV = static_cast<int16_t>((bytes[64] << 8) | bytes[65]);

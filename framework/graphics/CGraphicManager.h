@@ -41,7 +41,10 @@ public:
     bool ScreenBitDepthOrPaletteChanged();
     int32_t MacGetMainDevicePaletteSeed() const;
     // Called after a screen change with the new state read.
-    void SetScreenChangeHandler(std::function<void()> handler) { fScreenChanged = std::move(handler); }
+    void SetScreenChangeHandler(std::function<void()> handler)
+    {
+        fScreenChanged = std::move(handler);
+    }
 
     void EnableDrawing() {}
     void DisableDrawing() {}

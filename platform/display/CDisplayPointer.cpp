@@ -44,18 +44,22 @@ void CDisplayPointer::SetShape(EShape shape)
     GdkCursor* cursor = nullptr;
     switch (shape)
     {
-    case kArrow: break;
+    case kArrow:
+        break;
     case kBusy:
         cursor = gdk_cursor_new_from_name(display, "wait");
         if (!cursor)
             cursor = gdk_cursor_new_from_name(display, "progress");
         break;
-    case kIBeam: cursor = gdk_cursor_new_from_name(display, "text"); break;
+    case kIBeam:
+        cursor = gdk_cursor_new_from_name(display, "text");
+        break;
     }
     Show(cursor);
 }
 
-void CDisplayPointer::SetBitmapCursor(const uint8_t image[32], const uint8_t mask[32], int hotV, int hotH)
+void CDisplayPointer::SetBitmapCursor(const uint8_t image[32], const uint8_t mask[32], int hotV,
+                                      int hotH)
 {
     if (!CDisplay::IsOpen())
         return;
@@ -74,8 +78,8 @@ void CDisplayPointer::SetBitmapCursor(const uint8_t image[32], const uint8_t mas
         }
     }
     cairo_surface_mark_dirty(surface);
-    GdkCursor* cursor = gdk_cursor_new_from_surface(gdk_display_get_default(), surface,
-                                                    std::clamp(hotH, 0, 15), std::clamp(hotV, 0, 15));
+    GdkCursor* cursor = gdk_cursor_new_from_surface(
+        gdk_display_get_default(), surface, std::clamp(hotH, 0, 15), std::clamp(hotV, 0, 15));
     cairo_surface_destroy(surface);
     Show(cursor);
 }

@@ -12,16 +12,17 @@ class CDisplayPointer
 public:
     enum EShape
     {
-        kArrow,  // the desktop's default pointer
-        kBusy,   // "wait" (or "progress" where the theme has no "wait")
-        kIBeam   // "text"
+        kArrow, // the desktop's default pointer
+        kBusy,  // "wait" (or "progress" where the theme has no "wait")
+        kIBeam  // "text"
     };
 
     // Sets a desktop cursor on every window of the application (and later ones).
     static void SetShape(EShape shape);
     // A 16 x 16 cursor: image and mask, one bit per pixel, rows of two bytes, most
     // significant bit leftmost; hot spot at (hotH, hotV).
-    static void SetBitmapCursor(const uint8_t image[32], const uint8_t mask[32], int hotV, int hotH);
+    static void SetBitmapCursor(const uint8_t image[32], const uint8_t mask[32], int hotV,
+                                int hotH);
     // Hides the cursor over the application's windows; ShowCursor restores the last one.
     static void HideCursor();
     static void ShowCursor();

@@ -27,23 +27,38 @@ uint8_t KeyCharacter(guint keyval)
 {
     switch (keyval)
     {
-    case GDK_KEY_Return: return 0x0D;
-    case GDK_KEY_KP_Enter: return 0x03;
+    case GDK_KEY_Return:
+        return 0x0D;
+    case GDK_KEY_KP_Enter:
+        return 0x03;
     case GDK_KEY_Tab:
-    case GDK_KEY_ISO_Left_Tab: return 0x09;
-    case GDK_KEY_BackSpace: return 0x08;
-    case GDK_KEY_Escape: return 0x1B;
+    case GDK_KEY_ISO_Left_Tab:
+        return 0x09;
+    case GDK_KEY_BackSpace:
+        return 0x08;
+    case GDK_KEY_Escape:
+        return 0x1B;
     case GDK_KEY_Delete:
-    case GDK_KEY_KP_Delete: return 0x7F;
-    case GDK_KEY_Left: return 0x1C;
-    case GDK_KEY_Right: return 0x1D;
-    case GDK_KEY_Up: return 0x1E;
-    case GDK_KEY_Down: return 0x1F;
-    case GDK_KEY_Home: return 0x01;
-    case GDK_KEY_End: return 0x04;
-    case GDK_KEY_Page_Up: return 0x0B;
-    case GDK_KEY_Page_Down: return 0x0C;
-    default: break;
+    case GDK_KEY_KP_Delete:
+        return 0x7F;
+    case GDK_KEY_Left:
+        return 0x1C;
+    case GDK_KEY_Right:
+        return 0x1D;
+    case GDK_KEY_Up:
+        return 0x1E;
+    case GDK_KEY_Down:
+        return 0x1F;
+    case GDK_KEY_Home:
+        return 0x01;
+    case GDK_KEY_End:
+        return 0x04;
+    case GDK_KEY_Page_Up:
+        return 0x0B;
+    case GDK_KEY_Page_Down:
+        return 0x0C;
+    default:
+        break;
     }
     const guint32 unicode = gdk_keyval_to_unicode(keyval);
     return unicode > 0 && unicode < 0x100 ? static_cast<uint8_t>(unicode) : 0;
@@ -116,7 +131,8 @@ struct CNativeWindow::SImpl
     void RebuildForWidget()
     {
         RebuildStore(gtk_widget_get_allocated_width(mWidget),
-                     gtk_widget_get_allocated_height(mWidget), gtk_widget_get_scale_factor(mWidget));
+                     gtk_widget_get_allocated_height(mWidget),
+                     gtk_widget_get_scale_factor(mWidget));
     }
 
     void RecordPointer(uint16_t what, const GdkEventButton* button)
@@ -151,8 +167,8 @@ struct CNativeWindow::SImpl
             mKeysDown.erase(key->hardware_keycode);
             event.mWhat = kKeyUp;
         }
-        event.mMessage = (static_cast<uint32_t>(key->hardware_keycode & 0xFF) << 8) |
-                         KeyCharacter(key->keyval);
+        event.mMessage =
+            (static_cast<uint32_t>(key->hardware_keycode & 0xFF) << 8) | KeyCharacter(key->keyval);
         event.mWhen = CDisplay::NowTicks();
         event.mModifiers = ModifierWordFromState(key->state);
         event.mWindow = mOwner;
@@ -176,7 +192,8 @@ struct CNativeWindow::SImpl
         event.mWhat = kActivateEvent;
         event.mWindow = mOwner;
         CDisplay::Stamp(event);
-        event.mModifiers = static_cast<uint16_t>((event.mModifiers & ~kActiveFlag) | (in ? kActiveFlag : 0));
+        event.mModifiers =
+            static_cast<uint16_t>((event.mModifiers & ~kActiveFlag) | (in ? kActiveFlag : 0));
         CDisplay::Record(std::move(event));
         NoteApplicationFocusChanged();
     }
@@ -332,8 +349,11 @@ CNativeWindow::CNativeWindow(EKind kind, const std::string& title, const SDispla
     gtk_widget_set_app_paintable(widget, TRUE);
     switch (kind)
     {
-    case kDocument: break;
-    case kDialog: gtk_window_set_type_hint(window, GDK_WINDOW_TYPE_HINT_DIALOG); break;
+    case kDocument:
+        break;
+    case kDialog:
+        gtk_window_set_type_hint(window, GDK_WINDOW_TYPE_HINT_DIALOG);
+        break;
     case kModalDialog:
         gtk_window_set_type_hint(window, GDK_WINDOW_TYPE_HINT_DIALOG);
         gtk_window_set_modal(window, TRUE);
@@ -356,7 +376,8 @@ CNativeWindow::CNativeWindow(EKind kind, const std::string& title, const SDispla
                                       GDK_BUTTON_MOTION_MASK | GDK_KEY_PRESS_MASK |
                                       GDK_KEY_RELEASE_MASK | GDK_FOCUS_CHANGE_MASK);
     gtk_window_move(window, clientRect.mLeft, clientRect.mTop);
-    gtk_window_set_default_size(window, std::max(clientRect.Width(), 1), std::max(clientRect.Height(), 1));
+    gtk_window_set_default_size(window, std::max(clientRect.Width(), 1),
+                                std::max(clientRect.Height(), 1));
     gtk_window_resize(window, std::max(clientRect.Width(), 1), std::max(clientRect.Height(), 1));
 
     static const GtkTargetEntry kUriList = {const_cast<gchar*>("text/uri-list"), 0, 0};
@@ -482,7 +503,8 @@ int CNativeWindow::GetScale() const
 void CNativeWindow::Invalidate(const SDisplayRect& rect)
 {
     if (rect.Width() > 0 && rect.Height() > 0)
-        gtk_widget_queue_draw_area(fImpl->mWidget, rect.mLeft, rect.mTop, rect.Width(), rect.Height());
+        gtk_widget_queue_draw_area(fImpl->mWidget, rect.mLeft, rect.mTop, rect.Width(),
+                                   rect.Height());
 }
 
 void CNativeWindow::Invalidate(const cairo_region_t* region)

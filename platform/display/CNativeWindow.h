@@ -21,12 +21,12 @@ class CNativeWindow
 public:
     enum EKind
     {
-        kDocument,     // titled, framed
-        kDialog,       // modeless dialog
-        kModalDialog,  // modal dialog
-        kFloating,     // utility palette, above documents
-        kPlain,        // no frame (splash screens)
-        kToolbar       // no frame, never takes the focus
+        kDocument,    // titled, framed
+        kDialog,      // modeless dialog
+        kModalDialog, // modal dialog
+        kFloating,    // utility palette, above documents
+        kPlain,       // no frame (splash screens)
+        kToolbar      // no frame, never takes the focus
     };
 
     // clientRect is in global coordinates; the window starts hidden.

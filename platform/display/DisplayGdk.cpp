@@ -30,8 +30,9 @@ gboolean CheckApplicationFocus(gpointer)
 {
     SWindowList& list = Windows();
     list.mFocusCheck = 0;
-    const bool active = std::any_of(list.mWindows.begin(), list.mWindows.end(), [](GtkWidget* w)
-                                    { return gtk_window_has_toplevel_focus(GTK_WINDOW(w)); });
+    const bool active =
+        std::any_of(list.mWindows.begin(), list.mWindows.end(),
+                    [](GtkWidget* w) { return gtk_window_has_toplevel_focus(GTK_WINDOW(w)); });
     if (active != list.mActive)
     {
         list.mActive = active;

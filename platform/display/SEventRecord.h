@@ -46,8 +46,8 @@ enum EModifierBits : uint16_t
     kCmdKey = 0x0100,      // Ctrl here: menu shortcuts are Ctrl+key on this desktop
     kShiftKey = 0x0200,
     kAlphaLock = 0x0400,
-    kOptionKey = 0x0800,   // Alt
-    kControlKey = 0x1000   // set on a right-button press: the context-menu click
+    kOptionKey = 0x0800, // Alt
+    kControlKey = 0x1000 // set on a right-button press: the context-menu click
 };
 
 // OS events: the message's high byte.
@@ -78,7 +78,7 @@ struct SEventRecord
     // Keys: character code in bits 0-7, key code in bits 8-15. Update, activate and
     // close events: unused (the window is mWindow). OS events: the kind in bits 24-31.
     uint32_t mMessage = 0;
-    uint32_t mWhen = 0; // ticks (1/60 s) of the platform clock
+    uint32_t mWhen = 0;  // ticks (1/60 s) of the platform clock
     int16_t mWhereH = 0; // global position of the pointer
     int16_t mWhereV = 0;
     uint16_t mModifiers = 0;

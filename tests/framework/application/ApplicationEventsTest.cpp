@@ -30,7 +30,8 @@ class CRequestApp : public CApplication
 {
 public:
     explicit CRequestApp(const CApplicationStartupInfo* info) : CApplication(info) {}
-    void OpenDragNDropFile(const CFileSpec* file, const CUnknownFileType*, const CFileCreator*) override
+    void OpenDragNDropFile(const CFileSpec* file, const CUnknownFileType*,
+                           const CFileCreator*) override
     {
         fOpened.push_back("file:" + fs::path(file->GetPath()).filename().string());
         if (fThrowOnFile)
@@ -98,10 +99,11 @@ TEST_F(ApplicationEvents, OpenDocumentsQueuesInOrderAndStopsAtAnUnreadableItem)
 {
     fApp->MacHandleNativeEvent(AppleEvent(NSPlatform::kAEOpenApplication));
     const std::string missing = (fDir / "no-such-folder" / "x.txt").string();
-    EXPECT_EQ(fApp->MacHandleAppleEvent(AppleEvent(
-                  NSPlatform::kAEOpenDocuments,
-                  {(fDir / "a.txt").string(), (fDir / "folder").string(), missing, (fDir / "b.txt").string()})),
-              0);
+    EXPECT_EQ(
+        fApp->MacHandleAppleEvent(AppleEvent(NSPlatform::kAEOpenDocuments,
+                                             {(fDir / "a.txt").string(), (fDir / "folder").string(),
+                                              missing, (fDir / "b.txt").string()})),
+        0);
     EXPECT_EQ(fApp->CountOpenDocumentRequests(), 3u);
 
     // Handled only by the running loop's idle pass, in arrival order.

@@ -27,7 +27,8 @@ TEST(ModifierKeyStatusTest, WordMapsOneBitToBothSides)
     EXPECT_TRUE(status.MacIsLeftShiftKeyDown() && status.MacIsRightShiftKeyDown());
     EXPECT_TRUE(status.MacIsLeftCommandKeyDown() && status.MacIsRightCommandKeyDown());
     EXPECT_TRUE(status.IsMenuShortcutKeyDown());
-    EXPECT_FALSE(status.IsAlternateKeyDown() || status.MacIsControlKeyDown() || status.IsCapsLockKeyDown());
+    EXPECT_FALSE(status.IsAlternateKeyDown() || status.MacIsControlKeyDown() ||
+                 status.IsCapsLockKeyDown());
 
     const CModifierKeyStatus other(0x1C00);
     EXPECT_TRUE(other.IsCapsLockKeyDown() && other.IsDragCopyKeyDown());
@@ -55,7 +56,8 @@ TEST(KeySpecTest, RecordsBecomeKeySpecsThroughTheKeyTable)
     EXPECT_EQ(CKeySpec::MacKeyToVirtual(111 << 8), CKeySpec::kArrowUp);
     EXPECT_EQ(CKeySpec::MacKeyToVirtual(67 << 8), CKeySpec::kF1);
     EXPECT_EQ(CKeySpec::MacKeyToVirtual(193 << 8), CKeySpec::kF15);
-    EXPECT_EQ(CKeySpec::MacKeyToVirtual(0xF000), CKeySpec::kUnknownKey); // the modifier-only message
+    EXPECT_EQ(CKeySpec::MacKeyToVirtual(0xF000),
+              CKeySpec::kUnknownKey); // the modifier-only message
     EXPECT_EQ(CKeySpec().fState, CKeySpec::kDown);
 }
 

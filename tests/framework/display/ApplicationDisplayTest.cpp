@@ -79,8 +79,9 @@ protected:
         CApplication::UnregisterWindowSystem(&refuse);
         ASSERT_TRUE(fApp->IsRunningEventLoop());
         CApplication::RegisterWindowSystem(&fRecorder);
-        fWindow = std::make_unique<NSPlatform::CNativeWindow>(NSPlatform::CNativeWindow::kDocument,
-                                                              "loop", NSPlatform::SDisplayRect{60, 60, 260, 200});
+        fWindow = std::make_unique<NSPlatform::CNativeWindow>(
+            NSPlatform::CNativeWindow::kDocument, "loop",
+            NSPlatform::SDisplayRect{60, 60, 260, 200});
         fWindow->Show();
         ASSERT_TRUE(PumpUntil([&] { return fWindow->GetPaintCount() > 0; }));
     }
@@ -221,8 +222,8 @@ TEST_F(ApplicationOnDisplay, FocusMovesSuspendAndResume)
     fWindow.reset(); // the focused window goes: nothing of ours has the focus
     EXPECT_TRUE(TurnUntil([&] { return !fApp->IsActive(); }));
 
-    fWindow = std::make_unique<NSPlatform::CNativeWindow>(NSPlatform::CNativeWindow::kDocument,
-                                                          "again", NSPlatform::SDisplayRect{60, 60, 160, 160});
+    fWindow = std::make_unique<NSPlatform::CNativeWindow>(
+        NSPlatform::CNativeWindow::kDocument, "again", NSPlatform::SDisplayRect{60, 60, 160, 160});
     fWindow->Show();
     fWindow->Activate();
     EXPECT_TRUE(TurnUntil([&] { return fApp->IsActive(); }));
@@ -250,7 +251,8 @@ TEST_F(ApplicationOnDisplay, ScreensComeFromTheMonitors)
 
 TEST_F(ApplicationOnDisplay, TextGoesThroughTheDesktopClipboard)
 {
-    const char* text = "Gr\xFC\xDF" "e";
+    const char* text = "Gr\xFC\xDF"
+                       "e";
     fApp->AddClipping("TEXT", 5, reinterpret_cast<const unsigned char*>(text));
     ASSERT_TRUE(fApp->DoesClippingExist("TEXT"));
     std::unique_ptr<CClipping> clip(fApp->GetClipping("TEXT"));

@@ -85,16 +85,19 @@ TEST(DepthCheck, UnsupportedDepthShowsTheStopMessageThenThrows)
     {
         std::this_thread::sleep_for(std::chrono::milliseconds(100));
         // The one visible window that is neither the screen nor the toolkit's 1x1 leader.
-        window = Output("for w in $(" + env + "xdotool search --onlyvisible --name '.*' 2>/dev/null); do " + env +
-                        "xdotool getwindowgeometry $w | grep -qE 'Geometry: (640x480|1x1)$' || echo $w; "
-                        "done | head -n 1");
+        window =
+            Output("for w in $(" + env +
+                   "xdotool search --onlyvisible --name '.*' 2>/dev/null); do " + env +
+                   "xdotool getwindowgeometry $w | grep -qE 'Geometry: (640x480|1x1)$' || echo $w; "
+                   "done | head -n 1");
     }
     EXPECT_FALSE(window.empty()) << "no stop message appeared";
     if (!window.empty())
     {
         window.erase(window.find_last_not_of("\n") + 1);
         // Real key strokes to the focused message (its OK button has the focus).
-        std::system((env + "xdotool windowfocus --sync " + window + " key Return >/dev/null 2>&1").c_str());
+        std::system(
+            (env + "xdotool windowfocus --sync " + window + " key Return >/dev/null 2>&1").c_str());
     }
     int status = 0;
     bool ended = false;

@@ -1,5 +1,5 @@
-#include "platform/CMainEventQueue.h"
 #include "platform/display/CDisplay.h"
+#include "platform/CMainEventQueue.h"
 #include "platform/display/CNativeWindow.h"
 #include "platform/display/CSyntheticInput.h"
 

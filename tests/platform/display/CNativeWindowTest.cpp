@@ -1,5 +1,5 @@
-#include "platform/display/CDisplay.h"
 #include "platform/display/CNativeWindow.h"
+#include "platform/display/CDisplay.h"
 
 #include "DisplayTestSupport.h"
 
@@ -79,7 +79,10 @@ TEST_F(NativeWindowTest, ClientRectIsGlobalAndMovesAndResizesWithTheStore)
     Fill(window, {0, 0, 10, 10}, 1, 0, 0);
     CDisplay::FlushEvents(kEveryEventMask);
     window.SetClientRect({200, 150, 500, 350});
-    ASSERT_TRUE(PumpUntil([&] { return window.GetClientRect() == SDisplayRect{200, 150, 500, 350}; }));
+    ASSERT_TRUE(PumpUntil(
+        [&] {
+            return window.GetClientRect() == SDisplayRect{200, 150, 500, 350};
+        }));
     ASSERT_TRUE(PumpUntil([&] { return CDisplay::HasEvent(MaskForKind(kUpdateEvent)); }));
     cairo_surface_t* store = window.GetBackingStore();
     EXPECT_EQ(cairo_image_surface_get_width(store), 300 * window.GetScale());
