@@ -101,7 +101,8 @@ std::thread::id gApplicationThread;
 void GrowZoneNewHandler()
 {
     auto* application = dynamic_cast<CApplication*>(CLowLevelApplication::Get());
-    if (application && std::this_thread::get_id() == gApplicationThread && application->DoGrowZone(0) > 0)
+    if (application && std::this_thread::get_id() == gApplicationThread &&
+        application->DoGrowZone(0) > 0)
         return;
     throw std::bad_alloc();
 }
@@ -242,7 +243,8 @@ void CApplication::Initialize()
         CGraphicManager::gGraphicMgr = new CGraphicManager;
         fOwnsGraphicManager = true;
     }
-    CGraphicManager::gGraphicMgr->SetScreenChangeHandler([this] { ScreenBitmapDestChanged(nullptr); });
+    CGraphicManager::gGraphicMgr->SetScreenChangeHandler([this]
+                                                         { ScreenBitmapDestChanged(nullptr); });
     CGraphicManager::gGraphicMgr->ScreenBitDepthOrPaletteChanged();
     if (!CStringManager::gStringMgr)
     {
@@ -260,8 +262,8 @@ void CApplication::Initialize()
         NSPlatform::SEventRecord start;
         start.mWhat = NSPlatform::kHighLevelEvent;
         start.mMessage = NSPlatform::kCoreEventClass;
-        start.mHighLevelID =
-            fDocumentsAtStart.empty() ? NSPlatform::kAEOpenApplication : NSPlatform::kAEOpenDocuments;
+        start.mHighLevelID = fDocumentsAtStart.empty() ? NSPlatform::kAEOpenApplication
+                                                       : NSPlatform::kAEOpenDocuments;
         start.mFiles = fDocumentsAtStart;
         NSPlatform::CDisplay::Stamp(start);
         NSPlatform::CDisplay::PostEvent(std::move(start));
@@ -276,8 +278,8 @@ void CApplication::InstallAppleEventHandlers()
         AddOpenDocumentRequestNone();
         return int16_t{0};
     };
-    fAppleEventHandlers[NSPlatform::kAEOpenDocuments] = [this](const NSPlatform::SEventRecord& event)
-    { return HandleOpenDocuments(event); };
+    fAppleEventHandlers[NSPlatform::kAEOpenDocuments] =
+        [this](const NSPlatform::SEventRecord& event) { return HandleOpenDocuments(event); };
     fAppleEventHandlers[NSPlatform::kAEQuitApplication] = [this](const NSPlatform::SEventRecord&)
     {
         RequestQuit();
@@ -397,8 +399,9 @@ void CApplication::DriveEventLoop()
     try
     {
         // High-level events (a quit, documents to open) wait for the outer loop.
-        const bool handled = WaitForEvents(TicksToWaitMS(static_cast<long>(fIdleRate) * 60 / 1000),
-                                           NSPlatform::kEveryEventMask & ~NSPlatform::kHighLevelEventMask);
+        const bool handled =
+            WaitForEvents(TicksToWaitMS(static_cast<long>(fIdleRate) * 60 / 1000),
+                          NSPlatform::kEveryEventMask & ~NSPlatform::kHighLevelEventMask);
         if (!handled && fRunState == kRunningEventLoop)
             DriveIdle();
     }
@@ -665,7 +668,9 @@ void CApplication::PollForDragNDropDocuments()
                 OpenDragNDropDirectory(directory.get());
                 break;
             }
-            case COpenDocumentRequest::kNone: OpenDefaultDocument(); break;
+            case COpenDocumentRequest::kNone:
+                OpenDefaultDocument();
+                break;
             }
         }
         catch (...)
@@ -683,7 +688,8 @@ void CApplication::DisposeDocumentRequestList()
 
 bool CApplication::DoesClippingExist(const char* kind)
 {
-    return kind && NSPlatform::CDisplayClipboard::Has(static_cast<uint32_t>(PackStringToLong(kind)));
+    return kind &&
+           NSPlatform::CDisplayClipboard::Has(static_cast<uint32_t>(PackStringToLong(kind)));
 }
 
 CClipping* CApplication::GetClipping(const char* kind)

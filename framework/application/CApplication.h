@@ -122,7 +122,9 @@ public:
     virtual void HandleKeyDownUp(const CKeySpec*) {}
     virtual void ScreenBitmapDestChanged(const CBitmapDest*) {}
     virtual void OpenDragNDropDirectory(const CDirSpec*) {}
-    virtual void OpenDragNDropFile(const CFileSpec*, const CUnknownFileType*, const CFileCreator*) {}
+    virtual void OpenDragNDropFile(const CFileSpec*, const CUnknownFileType*, const CFileCreator*)
+    {
+    }
     virtual void OpenDefaultDocument() {}
 
     // One event from the window system: high-level events go to their handlers,
