@@ -265,6 +265,33 @@ struct CNativeWindow::SImpl
         return TRUE;
     }
 
+    static gboolean OnScroll(GtkWidget*, GdkEventScroll* scroll, gpointer data)
+    {
+        SEventRecord event;
+        event.mWhat = kMouseWheelEvent;
+        event.mWhen = CDisplay::NowTicks();
+        event.mWhereH = Clamp16(scroll->x_root);
+        event.mWhereV = Clamp16(scroll->y_root);
+        event.mModifiers = ModifierWordFromState(scroll->state);
+        event.mWindow = static_cast<SImpl*>(data)->mOwner;
+        switch (scroll->direction)
+        {
+        case GDK_SCROLL_UP: event.mDeltaV = 1; break;
+        case GDK_SCROLL_DOWN: event.mDeltaV = -1; break;
+        case GDK_SCROLL_LEFT: event.mDeltaH = -1; break;
+        case GDK_SCROLL_RIGHT: event.mDeltaH = 1; break;
+        case GDK_SCROLL_SMOOTH:
+            // Touchpads scroll in fractions of a notch; whole notches are what counts.
+            event.mDeltaV = Clamp16(-scroll->delta_y);
+            event.mDeltaH = Clamp16(scroll->delta_x);
+            if (event.mDeltaV == 0 && event.mDeltaH == 0)
+                return TRUE;
+            break;
+        }
+        CDisplay::Record(std::move(event));
+        return TRUE;
+    }
+
     static gboolean OnKeyPress(GtkWidget*, GdkEventKey* key, gpointer data)
     {
         static_cast<SImpl*>(data)->RecordKey(key, true);
@@ -374,7 +401,8 @@ CNativeWindow::CNativeWindow(EKind kind, const std::string& title, const SDispla
     }
     gtk_widget_add_events(widget, GDK_BUTTON_PRESS_MASK | GDK_BUTTON_RELEASE_MASK |
                                       GDK_BUTTON_MOTION_MASK | GDK_KEY_PRESS_MASK |
-                                      GDK_KEY_RELEASE_MASK | GDK_FOCUS_CHANGE_MASK);
+                                      GDK_KEY_RELEASE_MASK | GDK_FOCUS_CHANGE_MASK |
+                                      GDK_SCROLL_MASK);
     gtk_window_move(window, clientRect.mLeft, clientRect.mTop);
     gtk_window_set_default_size(window, std::max(clientRect.Width(), 1),
                                 std::max(clientRect.Height(), 1));
@@ -393,6 +421,7 @@ CNativeWindow::CNativeWindow(EKind kind, const std::string& title, const SDispla
     connect("button-press-event", G_CALLBACK(SImpl::OnButton));
     connect("button-release-event", G_CALLBACK(SImpl::OnButton));
     connect("motion-notify-event", G_CALLBACK(SImpl::OnMotion));
+    connect("scroll-event", G_CALLBACK(SImpl::OnScroll));
     connect("key-press-event", G_CALLBACK(SImpl::OnKeyPress));
     connect("key-release-event", G_CALLBACK(SImpl::OnKeyRelease));
     connect("focus-in-event", G_CALLBACK(SImpl::OnFocusIn));

@@ -25,6 +25,9 @@ enum EEventKind : uint16_t
     kActivateEvent = 8,
     // The window manager's close button: the framework decides whether the window goes.
     kWindowCloseEvent = 12,
+    // The mouse wheel over a window: mDeltaV notches away from the user (negative:
+    // towards), mDeltaH to the right.
+    kMouseWheelEvent = 13,
     kOSEvent = 15,
     kHighLevelEvent = 23
 };

@@ -195,6 +195,25 @@ TEST_F(ApplicationOnDisplay, DragsFeedTheRelativeMotionMode)
     EXPECT_EQ(dy, 10);
 }
 
+TEST_F(ApplicationOnDisplay, WheelNotchesReachTheWindowLayers)
+{
+    const NSPlatform::SDisplayRect client = fWindow->GetClientRect();
+    const std::string at = std::to_string(client.mLeft + 20) + " " + std::to_string(client.mTop + 20);
+    if (RunXdotool("mousemove " + at + " click 4 click 5 click 5") != 0)
+        GTEST_SKIP() << "xdotool cannot use the pointer on this server";
+    std::vector<int> notches;
+    ASSERT_TRUE(TurnUntil(
+        [&]
+        {
+            notches.clear();
+            for (const SEventRecord& e : fRecorder.fEvents)
+                if (e.mWhat == NSPlatform::kMouseWheelEvent && e.mWindow == fWindow.get())
+                    notches.push_back(e.mDeltaV);
+            return notches.size() == 3;
+        }));
+    EXPECT_EQ(notches, (std::vector<int>{1, -1, -1}));
+}
+
 TEST_F(ApplicationOnDisplay, TerminationSignalIsAQuitRequest)
 {
     std::raise(SIGTERM);
@@ -213,6 +232,21 @@ TEST_F(ApplicationOnDisplay, NestedLoopLeavesHighLevelEventsForTheOuterOne)
         fApp->DriveEventLoop();
     EXPECT_NE(fApp->GetRunState(), CApplication::kRequestingQuit);
     EXPECT_TRUE(TurnUntil([&] { return fApp->GetRunState() == CApplication::kQuitting; }));
+}
+
+TEST_F(ApplicationOnDisplay, IdleOtherAppsHandlesWindowEventsToo)
+{
+    // Code that waits inside one operation (USB handling) still lets the window
+    // system's events through, one per call.
+    NSPlatform::CSyntheticInput::PostButton(*fWindow, true, 1, 5, 5, 0);
+    bool clicked = false;
+    for (int i = 0; i < 100 && !clicked; ++i)
+    {
+        CApplication::IdleOtherApps();
+        for (const SEventRecord& e : fRecorder.fEvents)
+            clicked = clicked || e.mWhat == NSPlatform::kMouseDown;
+    }
+    EXPECT_TRUE(clicked);
 }
 
 TEST_F(ApplicationOnDisplay, FocusMovesSuspendAndResume)
