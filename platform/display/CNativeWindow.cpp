@@ -9,6 +9,7 @@
 #include <climits>
 #include <set>
 #include <stdexcept>
+#include <string>
 
 namespace NSPlatform
 {
@@ -62,6 +63,16 @@ uint8_t KeyCharacter(guint keyval)
     }
     const guint32 unicode = gdk_keyval_to_unicode(keyval);
     return unicode > 0 && unicode < 0x100 ? static_cast<uint8_t>(unicode) : 0;
+}
+
+// The toolkit takes UTF-8 only: broken sequences become replacement characters
+// instead of warnings and garbage in the title bar.
+std::string ValidUTF8(const std::string& text)
+{
+    gchar* valid = g_utf8_make_valid(text.c_str(), static_cast<gssize>(text.size()));
+    std::string result = valid;
+    g_free(valid);
+    return result;
 }
 
 } // namespace
@@ -370,7 +381,7 @@ CNativeWindow::CNativeWindow(EKind kind, const std::string& title, const SDispla
     impl.mWidget = widget;
     g_object_ref_sink(widget);
     GtkWindow* window = GTK_WINDOW(widget);
-    gtk_window_set_title(window, title.c_str());
+    gtk_window_set_title(window, ValidUTF8(title).c_str());
     // The position given is that of the client area, whatever the frame around it.
     gtk_window_set_gravity(window, GDK_GRAVITY_STATIC);
     gtk_widget_set_app_paintable(widget, TRUE);
@@ -456,7 +467,7 @@ CNativeWindow::EKind CNativeWindow::GetKind() const
 
 void CNativeWindow::SetTitle(const std::string& title)
 {
-    gtk_window_set_title(GTK_WINDOW(fImpl->mWidget), title.c_str());
+    gtk_window_set_title(GTK_WINDOW(fImpl->mWidget), ValidUTF8(title).c_str());
 }
 
 std::string CNativeWindow::GetTitle() const

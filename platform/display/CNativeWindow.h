@@ -29,7 +29,8 @@ public:
         kToolbar      // no frame, never takes the focus
     };
 
-    // clientRect is in global coordinates; the window starts hidden.
+    // clientRect is in global coordinates; the window starts hidden. Titles are
+    // UTF-8 (broken sequences show as replacement characters).
     CNativeWindow(EKind kind, const std::string& title, const SDisplayRect& clientRect);
     ~CNativeWindow();
     CNativeWindow(const CNativeWindow&) = delete;

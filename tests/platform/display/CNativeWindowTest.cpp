@@ -71,6 +71,9 @@ TEST_F(NativeWindowTest, ClientRectIsGlobalAndMovesAndResizesWithTheStore)
 {
     CNativeWindow window(CNativeWindow::kDialog, "placed", {120, 90, 280, 190});
     EXPECT_EQ(window.GetTitle(), "placed");
+    window.SetTitle("bad \xFF title");
+    EXPECT_EQ(window.GetTitle(), "bad \xEF\xBF\xBD title");
+    window.SetTitle("placed");
     window.Show();
     ASSERT_TRUE(PumpUntil([&] { return window.GetPaintCount() > 0; }));
     EXPECT_EQ(window.GetClientRect(), (SDisplayRect{120, 90, 280, 190}));
