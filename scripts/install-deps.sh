@@ -9,7 +9,7 @@ packages=(
   libusb-1.0-0-dev libgtk-3-dev libcairo2-dev libpango1.0-dev libfontconfig-dev fonts-liberation
   libjpeg62-turbo-dev libsystemd-dev
   libumockdev-dev umockdev
-  xvfb xdotool xauth x11-utils openbox imagemagick python3 python3-dbusmock dbus
+  xvfb xdotool xauth x11-utils x11-xserver-utils openbox imagemagick python3 python3-dbusmock dbus
   clang libclang-rt-14-dev attr
 )
 

@@ -7,10 +7,15 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <csignal>
 #include <cstdint>
 #include <cstdio>
 #include <functional>
 #include <string>
+#include <fstream>
+#include <sys/wait.h>
+#include <thread>
+#include <unistd.h>
 #include <vector>
 
 namespace NSTestSupport
@@ -54,5 +59,55 @@ inline uint32_t PixelAt(const std::vector<uint8_t>& rgb, int width, int x, int y
     const size_t at = (static_cast<size_t>(y) * width + x) * 3;
     return (uint32_t(rgb[at]) << 16) | (uint32_t(rgb[at + 1]) << 8) | rgb[at + 2];
 }
+
+// An X server of one test's own (another depth, or a configuration the test
+// changes), on a free display number; stopped when it goes out of scope.
+class CPrivateXServer
+{
+public:
+    explicit CPrivateXServer(const std::string& screen)
+    {
+        char fdFile[] = "/tmp/kelt-xserver-XXXXXX";
+        const int fd = ::mkstemp(fdFile);
+        if (fd < 0)
+            return;
+        fPid = ::fork();
+        if (fPid == 0)
+        {
+            ::setsid();
+            const std::string displayfd = std::to_string(fd);
+            ::execlp("Xvfb", "Xvfb", "-displayfd", displayfd.c_str(), "-screen", "0", screen.c_str(),
+                     "-nolisten", "tcp", static_cast<char*>(nullptr));
+            ::_exit(127);
+        }
+        for (int i = 0; i < 100 && fDisplay.empty() && fPid > 0; ++i)
+        {
+            std::this_thread::sleep_for(std::chrono::milliseconds(50));
+            std::string number;
+            std::ifstream(fdFile) >> number;
+            if (!number.empty())
+                fDisplay = ":" + number;
+        }
+        ::close(fd);
+        ::unlink(fdFile);
+    }
+    ~CPrivateXServer()
+    {
+        if (fPid > 0)
+        {
+            ::kill(fPid, SIGTERM);
+            ::waitpid(fPid, nullptr, 0);
+        }
+    }
+    CPrivateXServer(const CPrivateXServer&) = delete;
+    CPrivateXServer& operator=(const CPrivateXServer&) = delete;
+
+    // ":N", empty when the server did not start.
+    const std::string& GetDisplay() const { return fDisplay; }
+
+private:
+    pid_t fPid = -1;
+    std::string fDisplay;
+};
 
 } // namespace NSTestSupport

@@ -4,6 +4,8 @@
 #include "framework/application/CApplication.h"
 #include "framework/files/XBase.h"
 
+#include "DisplayTestSupport.h"
+
 #include <gtest/gtest.h>
 
 #include <chrono>
@@ -36,29 +38,9 @@ std::string Output(const std::string& command)
 
 TEST(DepthCheck, UnsupportedDepthShowsTheStopMessageThenThrows)
 {
-    // A 15-bit server of this test's own; -displayfd picks a free number.
-    char fdFile[] = "/tmp/kelt-depth-XXXXXX";
-    const int fd = ::mkstemp(fdFile);
-    ASSERT_GE(fd, 0);
-    const pid_t server = ::fork();
-    if (server == 0)
-    {
-        ::setsid();
-        const std::string displayfd = std::to_string(fd);
-        ::execlp("Xvfb", "Xvfb", "-displayfd", displayfd.c_str(), "-screen", "0", "640x480x15",
-                 "-nolisten", "tcp", static_cast<char*>(nullptr));
-        ::_exit(127);
-    }
-    std::string display;
-    for (int i = 0; i < 100 && display.empty(); ++i)
-    {
-        std::this_thread::sleep_for(std::chrono::milliseconds(50));
-        std::ifstream(fdFile) >> display;
-    }
-    ::close(fd);
-    ::unlink(fdFile);
+    NSTestSupport::CPrivateXServer server("640x480x15");
+    std::string display = server.GetDisplay();
     ASSERT_FALSE(display.empty()) << "Xvfb did not start";
-    display = ":" + display;
 
     const pid_t app = ::fork();
     if (app == 0)
@@ -111,8 +93,6 @@ TEST(DepthCheck, UnsupportedDepthShowsTheStopMessageThenThrows)
         ::kill(app, SIGKILL);
         ::waitpid(app, &status, 0);
     }
-    ::kill(server, SIGTERM);
-    ::waitpid(server, nullptr, 0);
     ASSERT_TRUE(ended) << "the application did not end after the message was answered";
     ASSERT_TRUE(WIFEXITED(status));
     EXPECT_EQ(WEXITSTATUS(status), 3);
