@@ -128,18 +128,26 @@ int CMainEventQueue::WaitAndDispatch(int timeoutMs)
         }
     }
 
+    const size_t ownCount = fds.size();
+    CJoinedSource* joined = fJoined;
+    if (joined && joined->Prepare(fds, timeoutMs))
+        havePosted = true;
+
     int ready = ::poll(fds.data(), fds.size(), havePosted ? 0 : timeoutMs);
-    if (ready < 0 && errno != EINTR)
+    const bool failed = ready < 0 && errno != EINTR;
+    // The joined source hears about every wait it prepared, also a failed or empty one.
+    int ran = joined ? joined->Dispatch(fds.data() + ownCount, fds.size() - ownCount) : 0;
+    if (failed)
         throw std::runtime_error("waiting for events failed");
 
     if (ready > 0 && (fds[0].revents & POLLIN))
         DrainWakeCounter();
 
-    int ran = RunPosted();
+    ran += RunPosted();
     if (ready <= 0)
         return ran;
 
-    for (size_t i = 1; i < fds.size(); ++i)
+    for (size_t i = 1; i < ownCount; ++i)
     {
         if (fds[i].revents == 0)
             continue;

@@ -17,6 +17,20 @@ public:
     using TWork = std::function<void()>;
     using TWatchHandler = std::function<void(short revents)>;
 
+    // A second event source that joins the same wait (the window system's main
+    // context), so one poll covers posted work, watches and the window system.
+    class CJoinedSource
+    {
+    public:
+        virtual ~CJoinedSource() = default;
+        // Before the wait: appends the descriptors to watch and may shorten
+        // timeoutMs (negative: no limit). True when something is ready already.
+        virtual bool Prepare(std::vector<pollfd>& fds, int& timeoutMs) = 0;
+        // After the wait, always, with the descriptors Prepare appended and their
+        // results; returns how many events it delivered.
+        virtual int Dispatch(pollfd* fds, size_t count) = 0;
+    };
+
     CMainEventQueue();
     ~CMainEventQueue();
     CMainEventQueue(const CMainEventQueue&) = delete;
@@ -45,6 +59,10 @@ public:
     // exception comes out of here and the work posted after it stays queued.
     int WaitAndDispatch(int timeoutMs);
 
+    // Waiting thread only; null detaches. The source must outlive its attachment.
+    void SetJoinedSource(CJoinedSource* source) { fJoined = source; }
+    CJoinedSource* GetJoinedSource() const { return fJoined; }
+
     // Drops all posted work and watches (tests start from a clean queue).
     void Clear();
 
@@ -65,6 +83,7 @@ private:
     std::vector<TWork> fPosted;
     std::vector<SWatch> fWatches;
     int fNextWatchId = 1;
+    CJoinedSource* fJoined = nullptr;
 };
 
 } // namespace NSPlatform

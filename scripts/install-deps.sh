@@ -6,10 +6,10 @@ set -euo pipefail
 packages=(
   cmake g++ ninja-build pkg-config git
   libgtest-dev libgmock-dev googletest libbenchmark-dev
-  libusb-1.0-0-dev libsdl2-dev libpixman-1-dev libfreetype-dev libfontconfig-dev fonts-liberation
+  libusb-1.0-0-dev libgtk-3-dev libcairo2-dev libpango1.0-dev libfontconfig-dev fonts-liberation
   libjpeg62-turbo-dev libsystemd-dev
   libumockdev-dev umockdev
-  xvfb xdotool xauth python3 python3-dbusmock dbus
+  xvfb xdotool xauth x11-utils x11-xserver-utils openbox imagemagick python3 python3-dbusmock dbus
   clang libclang-rt-14-dev attr
 )
 

@@ -1,18 +1,37 @@
 #include "framework/application/CApplication.h"
 
+#include "framework/application/CApplicationToolbar.h"
 #include "framework/application/CApplicationWindowSystem.h"
 #include "framework/application/CExitTask.h"
+#include "framework/application/CKeySpec.h"
+#include "framework/application/CMouse.h"
+#include "framework/application/COpenDocumentRequest.h"
 #include "framework/application/CTimer.h"
+#include "framework/files/CClipping.h"
+#include "framework/files/CDirSpec.h"
+#include "framework/files/CFileCreator.h"
+#include "framework/files/CUnknownFileType.h"
 #include "framework/files/XBase.h"
+#include "framework/graphics/CGraphicManager.h"
+#include "framework/text/CStringManager.h"
+#include "framework/text/StringUtilities.h"
 #include "platform/CMainEventQueue.h"
 #include "platform/CPlatformClock.h"
+#include "platform/display/CDisplay.h"
+#include "platform/display/CDisplayClipboard.h"
+#include "platform/display/CDisplayPointer.h"
+#include "platform/display/SEventRecord.h"
 #include "platform/resources/CResourceManager.h"
 
 #include <climits>
+#include <cstdio>
 #include <unistd.h>
 
 #include <algorithm>
+#include <filesystem>
 #include <new>
+#include <string>
+#include <thread>
 #include <type_traits>
 
 namespace NSWayfarer
@@ -74,6 +93,45 @@ bool WaitOnMainQueue(int maxMS)
     return queue.WaitAndDispatch(maxMS) > 0;
 }
 
+// The thread the application lives on: only it may touch the reserve.
+std::thread::id gApplicationThread;
+
+// An allocation that fails gives up the application's reserve and tries again;
+// with the reserve gone (or on another thread) it fails for good.
+void GrowZoneNewHandler()
+{
+    auto* application = dynamic_cast<CApplication*>(CLowLevelApplication::Get());
+    if (application && std::this_thread::get_id() == gApplicationThread &&
+        application->DoGrowZone(0) > 0)
+        return;
+    throw std::bad_alloc();
+}
+
+// The screen must be one the framework draws on: 8, 16 or 32 bits per pixel.
+void CheckDisplay(const char* applicationName)
+{
+    if (!NSPlatform::CDisplay::Open())
+    {
+        std::fprintf(stderr, "%s cannot run: no display could be opened (is DISPLAY set?).\n",
+                     applicationName);
+        throw XBase();
+    }
+    const int depth = CGraphicManager().GetMainScreenBitDepth();
+    if (depth == 8 || depth == 16 || depth == 32)
+        return;
+    NSPlatform::CDisplay::FlushEvents(NSPlatform::kEveryEventMask);
+    char message[512];
+    std::snprintf(message, sizeof message,
+                  "%s cannot run!\rYour screen is set to an unsupported color depth. Please Quit, "
+                  "increase the color depth and try again.",
+                  applicationName);
+    // The classic line break is a carriage return; the desktop's dialogs break at '\n'.
+    std::string text = message;
+    std::replace(text.begin(), text.end(), '\r', '\n');
+    NSPlatform::CDisplay::ShowStopMessage(text);
+    throw XBase();
+}
+
 } // namespace
 
 CApplication::CApplication(const CApplicationStartupInfo* info)
@@ -81,10 +139,21 @@ CApplication::CApplication(const CApplicationStartupInfo* info)
                            NSPlatform::CResourceManager::CurResFile()),
       fMacGrowZoneReserveSize(info->fMacGrowZoneReserveSize)
 {
+    fUsesDisplay = info->fUsesDisplay;
+    fDocumentsAtStart = info->fDocuments;
+    if (fUsesDisplay)
+        CheckDisplay(info->fApplicationName);
     try
     {
+        if (fUsesDisplay)
+            NSPlatform::CDisplay::FlushEvents(NSPlatform::kEveryEventMask);
         if (fMacGrowZoneReserveSize > 0)
+        {
             fMacGrowZoneReserveHandle.reset(new char[fMacGrowZoneReserveSize]);
+            gApplicationThread = std::this_thread::get_id();
+            fPreviousNewHandler = std::set_new_handler(GrowZoneNewHandler);
+            fGrowZoneInstalled = true;
+        }
     }
     catch (...)
     {
@@ -116,8 +185,35 @@ CApplication* CApplication::Get()
 
 void CApplication::Dispose()
 {
+    DisposeDocumentRequestList();
     fMacGrowZoneReserveHandle.reset();
+    if (fGrowZoneInstalled)
+    {
+        std::set_new_handler(fPreviousNewHandler);
+        fGrowZoneInstalled = false;
+    }
+    // The picture cache slot stays empty until the bitmap layer fills it.
+    fDefaultBitmapCache = nullptr;
+    if (fOwnsStringManager)
+    {
+        delete CStringManager::gStringMgr;
+        CStringManager::gStringMgr = nullptr;
+        fOwnsStringManager = false;
+    }
     fActiveFlag = false;
+    delete fToolbar;
+    fToolbar = nullptr;
+    if (fOwnsGraphicManager)
+    {
+        delete CGraphicManager::gGraphicMgr;
+        CGraphicManager::gGraphicMgr = nullptr;
+        fOwnsGraphicManager = false;
+    }
+    else if (CGraphicManager::gGraphicMgr)
+    {
+        // A manager someone else made outlives us: it must not call back into us.
+        CGraphicManager::gGraphicMgr->SetScreenChangeHandler(nullptr);
+    }
 }
 
 std::vector<CApplicationWindowSystem*>& CApplication::WindowSystems()
@@ -141,6 +237,57 @@ void CApplication::UnregisterWindowSystem(CApplicationWindowSystem* system)
 void CApplication::Initialize()
 {
     fIdleRate = 50;
+    fDefaultBitmapCache = nullptr;
+    if (!CGraphicManager::gGraphicMgr)
+    {
+        CGraphicManager::gGraphicMgr = new CGraphicManager;
+        fOwnsGraphicManager = true;
+    }
+    CGraphicManager::gGraphicMgr->SetScreenChangeHandler([this]
+                                                         { ScreenBitmapDestChanged(nullptr); });
+    CGraphicManager::gGraphicMgr->ScreenBitDepthOrPaletteChanged();
+    if (!CStringManager::gStringMgr)
+    {
+        CStringManager::gStringMgr = new CStringManager;
+        fOwnsStringManager = true;
+    }
+    fEventMask = NSPlatform::kEveryEventMask;
+    InstallAppleEventHandlers();
+    CMouse::SetArrowShape();
+
+    if (fUsesDisplay)
+    {
+        NSPlatform::CDisplay::CatchQuitSignals();
+        // Started with documents: they are opened instead of the default document.
+        NSPlatform::SEventRecord start;
+        start.mWhat = NSPlatform::kHighLevelEvent;
+        start.mMessage = NSPlatform::kCoreEventClass;
+        start.mHighLevelID = fDocumentsAtStart.empty() ? NSPlatform::kAEOpenApplication
+                                                       : NSPlatform::kAEOpenDocuments;
+        start.mFiles = fDocumentsAtStart;
+        NSPlatform::CDisplay::Stamp(start);
+        NSPlatform::CDisplay::PostEvent(std::move(start));
+    }
+}
+
+void CApplication::InstallAppleEventHandlers()
+{
+    fAppleEventHandlers.clear();
+    fAppleEventHandlers[NSPlatform::kAEOpenApplication] = [this](const NSPlatform::SEventRecord&)
+    {
+        AddOpenDocumentRequestNone();
+        return int16_t{0};
+    };
+    fAppleEventHandlers[NSPlatform::kAEOpenDocuments] =
+        [this](const NSPlatform::SEventRecord& event) { return HandleOpenDocuments(event); };
+    fAppleEventHandlers[NSPlatform::kAEQuitApplication] = [this](const NSPlatform::SEventRecord&)
+    {
+        RequestQuit();
+        return int16_t{0};
+    };
+    // Printing is not something this framework does.
+    fAppleEventHandlers[NSPlatform::kAEPrintDocuments] = [](const NSPlatform::SEventRecord&)
+    { return int16_t{-1708}; };
 }
 
 void CApplication::Run()
@@ -153,6 +300,8 @@ void CApplication::Run()
     while (fRunState != kQuitting)
         DriveCompleteEventLoop();
     CleanUp();
+    delete fToolbar;
+    fToolbar = nullptr;
 
     // Last registered, first run: a task registered later may rely on an earlier one.
     std::vector<CExitTask*> tasks = fExitTaskList;
@@ -182,9 +331,20 @@ long CApplication::GetSleepTicks() const
     return IsIdleBoosted() ? 0 : static_cast<long>(fIdleRate) * 60 / 1000;
 }
 
-bool CApplication::WaitForEvents(int maxMS)
+bool CApplication::WaitForEvents(int maxMS, uint16_t mask)
 {
-    return WaitOnMainQueue(maxMS);
+    if (!NSPlatform::CDisplay::IsOpen())
+        return WaitOnMainQueue(maxMS);
+    NSPlatform::SEventRecord event;
+    // What the window system recorded earlier comes before any waiting.
+    if (!NSPlatform::CDisplay::GetNextEvent(mask, event))
+    {
+        const bool ranWork = WaitOnMainQueue(maxMS);
+        if (!NSPlatform::CDisplay::GetNextEvent(mask, event))
+            return ranWork;
+    }
+    MacHandleNativeEvent(event);
+    return true;
 }
 
 int CApplication::GetSleepMS() const
@@ -200,7 +360,9 @@ void CApplication::DriveCompleteEventLoop()
 {
     try
     {
-        bool handled = WaitForEvents(GetSleepMS());
+        bool handled = WaitForEvents(GetSleepMS(), fEventMask);
+        if (!handled)
+            handled = SynthesizeModifierKeyEvent();
         if (!handled)
         {
             ForEachWindowSystem(WindowSystems(), [&](CApplicationWindowSystem* system)
@@ -236,7 +398,10 @@ void CApplication::DriveEventLoop()
 {
     try
     {
-        const bool handled = WaitForEvents(TicksToWaitMS(static_cast<long>(fIdleRate) * 60 / 1000));
+        // High-level events (a quit, documents to open) wait for the outer loop.
+        const bool handled =
+            WaitForEvents(TicksToWaitMS(static_cast<long>(fIdleRate) * 60 / 1000),
+                          NSPlatform::kEveryEventMask & ~NSPlatform::kHighLevelEventMask);
         if (!handled && fRunState == kRunningEventLoop)
             DriveIdle();
     }
@@ -249,9 +414,11 @@ void CApplication::IdleOtherApps()
 {
     try
     {
-        // Not through the application object: this also serves code that waits
-        // while no application exists (tests, start-up).
-        WaitOnMainQueue(TicksToWaitMS(6));
+        // Without an application object (tests, start-up) only the queue is served.
+        if (auto* application = dynamic_cast<CApplication*>(CLowLevelApplication::Get()))
+            application->WaitForEvents(TicksToWaitMS(6));
+        else
+            WaitOnMainQueue(TicksToWaitMS(6));
     }
     catch (...)
     {
@@ -281,6 +448,8 @@ bool CApplication::HasUsableReserve() const
 
 void CApplication::Idle()
 {
+    if (CGraphicManager::gGraphicMgr)
+        CGraphicManager::gGraphicMgr->MacPollForSeedChange();
     if (!HasUsableReserve())
     {
         // Take the reserve back as soon as memory allows; until then the warning stands.
@@ -301,6 +470,10 @@ void CApplication::Idle()
                         [](CApplicationWindowSystem* system) { system->IdleAll(); });
     ForEachWindowSystem(WindowSystems(), [](CApplicationWindowSystem* system)
                         { system->CloseAllMarkedForClosing(); });
+    if (CGraphicManager::gGraphicMgr)
+        CGraphicManager::gGraphicMgr->MacPollForSeedChange();
+    if (fRunState == kRunningEventLoop)
+        PollForDragNDropDocuments();
 }
 
 long CApplication::DoGrowZone(long)
@@ -314,12 +487,24 @@ long CApplication::DoGrowZone(long)
 
 void CApplication::Suspend()
 {
+    HideFloaters();
+    ForEachWindowSystem(WindowSystems(), [](CApplicationWindowSystem* system)
+                        { system->DeactivateApplicationWindows(); });
     fActiveFlag = false;
+    ForEachWindowSystem(WindowSystems(),
+                        [](CApplicationWindowSystem* system) { system->GetRidOfCaptures(); });
 }
 
 void CApplication::Resume()
 {
+    // The desktop already brought the application to the front: the resume event
+    // comes from one of its windows taking the focus.
     fActiveFlag = true;
+    ForEachWindowSystem(WindowSystems(), [](CApplicationWindowSystem* system)
+                        { system->ActivateApplicationWindows(); });
+    ForEachWindowSystem(WindowSystems(),
+                        [](CApplicationWindowSystem* system) { system->GetRidOfCaptures(); });
+    ShowFloaters();
 }
 
 void CApplication::ForceSetup()
@@ -347,6 +532,212 @@ void CApplication::UnregisterExitTask(CExitTask* task)
     auto it = std::find(fExitTaskList.begin(), fExitTaskList.end(), task);
     if (it != fExitTaskList.end())
         fExitTaskList.erase(it);
+}
+
+bool CApplication::SynthesizeModifierKeyEvent()
+{
+    // One value for the whole process: the modifiers as the last null event saw them.
+    static uint16_t gLastModifiers = 0;
+    if (!NSPlatform::CDisplay::IsOpen())
+        return false;
+    const uint16_t now = NSPlatform::CDisplayPointer::GetModifierWord();
+    if (now == gLastModifiers)
+        return false;
+    NSPlatform::SEventRecord event;
+    NSPlatform::CDisplay::Stamp(event);
+    event.mWhat = now > gLastModifiers ? NSPlatform::kKeyDown : NSPlatform::kKeyUp;
+    event.mMessage = NSPlatform::kModifierOnlyKeyMessage;
+    event.mModifiers = now;
+    gLastModifiers = now;
+    MacHandleNativeEvent(event);
+    return true;
+}
+
+void CApplication::MacHandleNativeEvent(const NSPlatform::SEventRecord& event)
+{
+    using namespace NSPlatform;
+    if (event.mWhat == kHighLevelEvent)
+    {
+        MacHandleAppleEvent(event);
+        return;
+    }
+    if (event.mWhat == kOSEvent)
+    {
+        const uint32_t kind = event.mMessage >> 24;
+        if (kind == kSuspendResumeMessage)
+        {
+            if (event.mMessage & kResumeFlag)
+                Resume();
+            else
+                Suspend();
+            return;
+        }
+        if (kind == kMouseMovedMessage)
+            CMouse::PushMouseDelta(event.mDeltaH, event.mDeltaV);
+    }
+    bool handled = false;
+    ForEachWindowSystem(WindowSystems(), [&](CApplicationWindowSystem* system)
+                        { return !(handled = system->HandleNativeEvent(event)); });
+    if (!handled && (event.mWhat == kKeyDown || event.mWhat == kKeyUp || event.mWhat == kAutoKey))
+    {
+        const CKeySpec key(event);
+        HandleKeyDownUp(&key);
+    }
+}
+
+int16_t CApplication::MacHandleAppleEvent(const NSPlatform::SEventRecord& event)
+{
+    constexpr int16_t kEventNotHandled = -1708;
+    if (event.mMessage != NSPlatform::kCoreEventClass)
+        return kEventNotHandled;
+    auto it = fAppleEventHandlers.find(event.mHighLevelID);
+    if (it == fAppleEventHandlers.end())
+        return kEventNotHandled;
+    return it->second(event);
+}
+
+int16_t CApplication::HandleOpenDocuments(const NSPlatform::SEventRecord& event)
+{
+    // An item that cannot be read drops it and every item after it; the event
+    // still counts as handled.
+    try
+    {
+        for (const std::string& path : event.mFiles)
+        {
+            CFileSpec file = CFileSpec::FromPath(path);
+            file.Resolve();
+            std::error_code error;
+            const auto status = std::filesystem::status(file.GetPath(), error);
+            if (error)
+                throw XFile();
+            if (std::filesystem::is_directory(status))
+            {
+                NSPlatform::SNativeFileSpec native;
+                file.MacGetFSSpec(&native);
+                const CDirSpec directory(native);
+                AddOpenDocumentRequestDir(&directory);
+            }
+            else
+            {
+                AddOpenDocumentRequestFile(&file);
+            }
+        }
+    }
+    catch (...)
+    {
+    }
+    return 0;
+}
+
+void CApplication::AddOpenDocumentRequestFile(const CFileSpec* file)
+{
+    fOpenDocumentRequestList.push_back(std::make_unique<COpenDocumentRequest>(file));
+}
+
+void CApplication::AddOpenDocumentRequestDir(const CDirSpec* directory)
+{
+    fOpenDocumentRequestList.push_back(std::make_unique<COpenDocumentRequest>(directory));
+}
+
+void CApplication::AddOpenDocumentRequestNone()
+{
+    fOpenDocumentRequestList.push_back(std::make_unique<COpenDocumentRequest>());
+}
+
+void CApplication::PollForDragNDropDocuments()
+{
+    while (!fOpenDocumentRequestList.empty())
+    {
+        std::unique_ptr<COpenDocumentRequest> request = std::move(fOpenDocumentRequestList.front());
+        fOpenDocumentRequestList.pop_front();
+        try
+        {
+            switch (request->GetType())
+            {
+            case COpenDocumentRequest::kFile:
+            {
+                std::unique_ptr<CFileSpec> file(request->GetFile());
+                const CUnknownFileType type = file->GetFileType();
+                const CFileCreator creator = file->MacGetCreator();
+                OpenDragNDropFile(file.get(), &type, &creator);
+                break;
+            }
+            case COpenDocumentRequest::kDirectory:
+            {
+                std::unique_ptr<CDirSpec> directory(request->GetDirectory());
+                OpenDragNDropDirectory(directory.get());
+                break;
+            }
+            case COpenDocumentRequest::kNone:
+                OpenDefaultDocument();
+                break;
+            }
+        }
+        catch (...)
+        {
+            // This request is dropped; the rest wait for the next idle pass.
+            return;
+        }
+    }
+}
+
+void CApplication::DisposeDocumentRequestList()
+{
+    fOpenDocumentRequestList.clear();
+}
+
+bool CApplication::DoesClippingExist(const char* kind)
+{
+    return kind &&
+           NSPlatform::CDisplayClipboard::Has(static_cast<uint32_t>(PackStringToLong(kind)));
+}
+
+CClipping* CApplication::GetClipping(const char* kind)
+{
+    if (!kind)
+        throw XInternalError();
+    auto bytes = NSPlatform::CDisplayClipboard::Get(static_cast<uint32_t>(PackStringToLong(kind)));
+    if (!bytes)
+        throw XNotFound();
+    return new CClipping(kind, static_cast<long>(bytes->size()), bytes->data());
+}
+
+void CApplication::AddClipping(const char* kind, long size, const unsigned char* bytes)
+{
+    if (!kind || size < 0 || (size > 0 && !bytes))
+        throw XInternalError();
+    NSPlatform::CDisplayClipboard::Put(static_cast<uint32_t>(PackStringToLong(kind)),
+                                       NSPlatform::CDisplayClipboard::TBytes(bytes, bytes + size));
+}
+
+void CApplication::HideFloaters()
+{
+    if (fHideFloatersCount == 0 && fToolbar)
+        fToolbar->Hide();
+    ++fHideFloatersCount;
+}
+
+void CApplication::ShowFloaters()
+{
+    if (fHideFloatersCount > 0)
+        --fHideFloatersCount;
+    if (fHideFloatersCount == 0 && fToolbar)
+    {
+        fToolbar->Show();
+        fToolbar->Activate();
+    }
+}
+
+void CApplication::SetToolbar(CApplicationToolbar* toolbar)
+{
+    if (toolbar != fToolbar)
+        delete fToolbar;
+    fToolbar = toolbar;
+    if (fToolbar)
+    {
+        fToolbar->Show();
+        fToolbar->Activate();
+    }
 }
 
 } // namespace NSWayfarer

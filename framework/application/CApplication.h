@@ -7,15 +7,34 @@
 
 #include <atomic>
 #include <cstdint>
+#include <deque>
+#include <functional>
+#include <map>
 #include <memory>
+#include <new>
+#include <string>
 #include <vector>
+
+namespace NSPlatform
+{
+struct SEventRecord;
+}
 
 namespace NSWayfarer
 {
 
+class CApplicationToolbar;
 class CApplicationWindowSystem;
+class CBitmapCache;
+class CBitmapDest;
+class CClipping;
+class CDirSpec;
 class CExitTask;
+class CFileCreator;
+class CKeySpec;
 class CMenuBar;
+class COpenDocumentRequest;
+class CUnknownFileType;
 
 class CApplication : public CLowLevelApplication
 {
@@ -100,15 +119,58 @@ public:
     virtual bool SaveAllPriorToCloseAll() { return true; }
     virtual CMenuBar* GetMenuBar() { return nullptr; }
     virtual void SetupMenus(CMenuBar*) {}
+    virtual void HandleKeyDownUp(const CKeySpec*) {}
+    virtual void ScreenBitmapDestChanged(const CBitmapDest*) {}
+    virtual void OpenDragNDropDirectory(const CDirSpec*) {}
+    virtual void OpenDragNDropFile(const CFileSpec*, const CUnknownFileType*, const CFileCreator*)
+    {
+    }
+    virtual void OpenDefaultDocument() {}
+
+    // One event from the window system: high-level events go to their handlers,
+    // suspend and resume to Suspend/Resume, everything else to the window layers
+    // (keys nobody took to HandleKeyDownUp).
+    virtual void MacHandleNativeEvent(const NSPlatform::SEventRecord& event);
+    // Runs the handler installed for a high-level event; its result code (-1708
+    // when none is installed or it declines).
+    int16_t MacHandleAppleEvent(const NSPlatform::SEventRecord& event);
+
+    // Open requests, handled by the running loop's idle pass in arrival order.
+    void AddOpenDocumentRequestFile(const CFileSpec* file);
+    void AddOpenDocumentRequestDir(const CDirSpec* directory);
+    void AddOpenDocumentRequestNone();
+    void PollForDragNDropDocuments();
+    void DisposeDocumentRequestList();
+    size_t CountOpenDocumentRequests() const { return fOpenDocumentRequestList.size(); }
+
+    // The clipboard; kind is four characters ("TEXT").
+    bool DoesClippingExist(const char* kind);
+    CClipping* GetClipping(const char* kind);
+    void AddClipping(const char* kind, long size, const unsigned char* bytes);
+    void ZeroClipboard() {}
+
+    // Floating windows (the toolbar) while the application is in the background.
+    void HideFloaters();
+    void ShowFloaters();
+    void SetToolbar(CApplicationToolbar* toolbar);
+    CApplicationToolbar* GetToolbar() const { return fToolbar; }
+    int16_t GetHideFloatersCount() const { return fHideFloatersCount; }
+
+    CBitmapCache* GetDefaultBitmapCache() const { return fDefaultBitmapCache; }
 
 protected:
-    // Waits up to maxMS milliseconds for events and handles what came; false when
-    // nothing came (a null event).
-    virtual bool WaitForEvents(int maxMS);
+    // Waits up to maxMS milliseconds for an event of a kind in mask and handles
+    // it; false when none came (a null event).
+    virtual bool WaitForEvents(int maxMS, uint16_t mask = 0xFFFF);
 
 private:
+    using TAppleEventHandler = std::function<int16_t(const NSPlatform::SEventRecord&)>;
+
     bool HasUsableReserve() const;
     static std::vector<CApplicationWindowSystem*>& WindowSystems();
+    void InstallAppleEventHandlers();
+    int16_t HandleOpenDocuments(const NSPlatform::SEventRecord& event);
+    bool SynthesizeModifierKeyEvent();
 
     // Read by the USB workers while the main thread writes it.
     std::atomic<bool> fClosing = false;
@@ -128,6 +190,18 @@ private:
     int32_t fMacGrowZoneReserveSize = 0;
     std::unique_ptr<char[]> fMacGrowZoneReserveHandle;
     bool fMacWarnUserAboutLowMemFlag = false;
+    std::new_handler fPreviousNewHandler = nullptr;
+    bool fGrowZoneInstalled = false;
+    bool fOwnsGraphicManager = false;
+    bool fOwnsStringManager = false;
+    bool fUsesDisplay = false;
+    std::vector<std::string> fDocumentsAtStart;
+    CBitmapCache* fDefaultBitmapCache = nullptr;
+    std::deque<std::unique_ptr<COpenDocumentRequest>> fOpenDocumentRequestList;
+    std::map<uint32_t, TAppleEventHandler> fAppleEventHandlers;
+    uint16_t fEventMask = 0xFFFF;
+    CApplicationToolbar* fToolbar = nullptr;
+    int16_t fHideFloatersCount = 0;
 };
 
 } // namespace NSWayfarer

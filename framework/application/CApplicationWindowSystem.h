@@ -3,6 +3,11 @@
 // CApplication, so the loop drives windows without depending on them.
 #pragma once
 
+namespace NSPlatform
+{
+struct SEventRecord;
+}
+
 namespace NSWayfarer
 {
 
@@ -32,6 +37,15 @@ public:
 
     // The memory reserve had to be given up; tell the user (once).
     virtual void WarnLowMemory() {}
+
+    // An event from the window system (mouse, key, activate, update, close);
+    // true when this layer handled it.
+    virtual bool HandleNativeEvent(const NSPlatform::SEventRecord&) { return false; }
+    // The application went to the background or came back.
+    virtual void DeactivateApplicationWindows() {}
+    virtual void ActivateApplicationWindows() {}
+    // The selected window lets go of mouse and keyboard captures.
+    virtual void GetRidOfCaptures() {}
 };
 
 } // namespace NSWayfarer

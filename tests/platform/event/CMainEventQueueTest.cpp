@@ -135,3 +135,83 @@ TEST(CMainEventQueue, FailingWorkKeepsTheWorkPostedAfterIt)
     EXPECT_LT(ElapsedMs(start), 500);
     EXPECT_EQ(order, (std::vector<int>{1, 2, 3, 4}));
 }
+
+namespace
+{
+
+// A second source joining the wait, as the window system's main context does.
+class CPipeSource : public CMainEventQueue::CJoinedSource
+{
+public:
+    CPipeSource() { EXPECT_EQ(::pipe(fPipe), 0); }
+    ~CPipeSource() override
+    {
+        ::close(fPipe[0]);
+        ::close(fPipe[1]);
+    }
+    bool Prepare(std::vector<pollfd>& fds, int& timeoutMs) override
+    {
+        ++fPrepared;
+        fds.push_back({fPipe[0], POLLIN, 0});
+        if (fTimeoutMs >= 0 && (timeoutMs < 0 || fTimeoutMs < timeoutMs))
+            timeoutMs = fTimeoutMs;
+        return fReadyAlready;
+    }
+    int Dispatch(pollfd* fds, size_t count) override
+    {
+        ++fDispatched;
+        if (count != 1 || !(fds[0].revents & POLLIN))
+            return 0;
+        char byte;
+        return static_cast<int>(::read(fPipe[0], &byte, 1));
+    }
+
+    int fPipe[2] = {-1, -1};
+    int fPrepared = 0;
+    int fDispatched = 0;
+    int fTimeoutMs = -1;
+    bool fReadyAlready = false;
+};
+
+TEST(CMainEventQueue, JoinedSourceSharesTheOneWait)
+{
+    CMainEventQueue queue;
+    CPipeSource source;
+    queue.SetJoinedSource(&source);
+
+    // Its descriptor ends the wait; what it delivered counts as having come.
+    std::thread writer(
+        [&]
+        {
+            std::this_thread::sleep_for(std::chrono::milliseconds(30));
+            EXPECT_EQ(::write(source.fPipe[1], "x", 1), 1);
+        });
+    const auto start = Clock::now();
+    EXPECT_EQ(queue.WaitAndDispatch(5000), 1);
+    EXPECT_LT(Clock::now() - start, std::chrono::seconds(2));
+    writer.join();
+
+    // Its own deadline shortens the wait; it hears of every wait, also an empty one.
+    source.fTimeoutMs = 10;
+    const auto shortStart = Clock::now();
+    EXPECT_EQ(queue.WaitAndDispatch(5000), 0);
+    EXPECT_LT(Clock::now() - shortStart, std::chrono::seconds(2));
+    EXPECT_EQ(source.fPrepared, source.fDispatched);
+
+    // Something ready already: no waiting at all.
+    source.fTimeoutMs = -1;
+    source.fReadyAlready = true;
+    const auto readyStart = Clock::now();
+    queue.WaitAndDispatch(5000);
+    EXPECT_LT(Clock::now() - readyStart, std::chrono::seconds(2));
+
+    // Posted work still runs beside it.
+    source.fReadyAlready = false;
+    bool ran = false;
+    queue.Post([&] { ran = true; });
+    EXPECT_EQ(queue.WaitAndDispatch(5000), 1);
+    EXPECT_TRUE(ran);
+    queue.SetJoinedSource(nullptr);
+}
+
+} // namespace

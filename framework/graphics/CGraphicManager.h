@@ -1,0 +1,58 @@
+// The process's graphic manager: describes the screens and notices when their
+// configuration changes (a monitor added, moved or set to another depth).
+#pragma once
+
+#include "framework/graphics/CScreenInfo.h"
+
+#include <cstdint>
+#include <functional>
+
+namespace NSWayfarer
+{
+
+class CGraphicManager
+{
+public:
+    static CGraphicManager* gGraphicMgr;
+
+    CGraphicManager();
+    ~CGraphicManager() = default;
+    CGraphicManager(const CGraphicManager&) = delete;
+    CGraphicManager& operator=(const CGraphicManager&) = delete;
+
+    // Screens in the display's order; no display: none.
+    unsigned short CountScreens() const;
+    // The default CScreenInfo for an index past the last screen.
+    CScreenInfo GetScreenInfo(unsigned short index) const;
+    unsigned short GetMainScreenIndex() const;
+    // 0 without a display.
+    uint8_t GetMainScreenBitDepth() const;
+    CScreenInfo::SRect GetMainScreenRect() const;
+
+    // The application's toolbar takes this much of the main screen's work area
+    // (its frame height; 0: no toolbar).
+    void SetToolbarFrameHeight(int16_t height) { fToolbarFrameHeight = height; }
+
+    // Idle: when the screen configuration changed since the last look, rebuilds
+    // what depends on it. True when it changed.
+    bool MacPollForSeedChange();
+    // Tells whoever depends on the screens (the application's bitmap cache); false
+    // when that failed.
+    bool ScreenBitDepthOrPaletteChanged();
+    int32_t MacGetMainDevicePaletteSeed() const;
+    // Called after a screen change with the new state read.
+    void SetScreenChangeHandler(std::function<void()> handler)
+    {
+        fScreenChanged = std::move(handler);
+    }
+
+    void EnableDrawing() {}
+    void DisableDrawing() {}
+
+private:
+    int32_t fMacMainDevicePaletteSeed = -1;
+    int16_t fToolbarFrameHeight = 0;
+    std::function<void()> fScreenChanged;
+};
+
+} // namespace NSWayfarer

@@ -1,0 +1,574 @@
+#include "platform/display/CNativeWindow.h"
+
+#include "platform/display/CDisplay.h"
+#include "platform/display/DisplayGdk.h"
+
+#include <gdk/gdkx.h>
+
+#include <algorithm>
+#include <climits>
+#include <set>
+#include <stdexcept>
+#include <string>
+
+namespace NSPlatform
+{
+
+namespace
+{
+
+int16_t Clamp16(double v)
+{
+    return static_cast<int16_t>(std::clamp(static_cast<int>(v), SHRT_MIN, SHRT_MAX));
+}
+
+// The character a key gives in the record's low byte: the printable character, or
+// the classic control codes for the editing and arrow keys.
+uint8_t KeyCharacter(guint keyval)
+{
+    switch (keyval)
+    {
+    case GDK_KEY_Return:
+        return 0x0D;
+    case GDK_KEY_KP_Enter:
+        return 0x03;
+    case GDK_KEY_Tab:
+    case GDK_KEY_ISO_Left_Tab:
+        return 0x09;
+    case GDK_KEY_BackSpace:
+        return 0x08;
+    case GDK_KEY_Escape:
+        return 0x1B;
+    case GDK_KEY_Delete:
+    case GDK_KEY_KP_Delete:
+        return 0x7F;
+    case GDK_KEY_Left:
+        return 0x1C;
+    case GDK_KEY_Right:
+        return 0x1D;
+    case GDK_KEY_Up:
+        return 0x1E;
+    case GDK_KEY_Down:
+        return 0x1F;
+    case GDK_KEY_Home:
+        return 0x01;
+    case GDK_KEY_End:
+        return 0x04;
+    case GDK_KEY_Page_Up:
+        return 0x0B;
+    case GDK_KEY_Page_Down:
+        return 0x0C;
+    default:
+        break;
+    }
+    const guint32 unicode = gdk_keyval_to_unicode(keyval);
+    return unicode > 0 && unicode < 0x100 ? static_cast<uint8_t>(unicode) : 0;
+}
+
+// The toolkit takes UTF-8 only: broken sequences become replacement characters
+// instead of warnings and garbage in the title bar.
+std::string ValidUTF8(const std::string& text)
+{
+    gchar* valid = g_utf8_make_valid(text.c_str(), static_cast<gssize>(text.size()));
+    std::string result = valid;
+    g_free(valid);
+    return result;
+}
+
+} // namespace
+
+struct CNativeWindow::SImpl
+{
+    CNativeWindow* mOwner = nullptr;
+    EKind mKind = kDocument;
+    GtkWidget* mWidget = nullptr;
+    SDisplayRect mRequested;
+    cairo_surface_t* mStore = nullptr;
+    int mStoreWidth = 0; // logical pixels
+    int mStoreHeight = 0;
+    int mStoreScale = 1;
+    uint64_t mPaints = 0;
+    std::set<guint16> mKeysDown;
+    bool mFocused = false;
+    std::vector<gulong> mHandlers;
+
+    void RebuildStore(int width, int height, int scale)
+    {
+        width = std::max(width, 1);
+        height = std::max(height, 1);
+        if (mStore && width == mStoreWidth && height == mStoreHeight && scale == mStoreScale)
+            return;
+        GdkWindow* gdkWindow = mWidget ? gtk_widget_get_window(mWidget) : nullptr;
+        cairo_surface_t* fresh = nullptr;
+        if (gdkWindow)
+        {
+            // Sized in device pixels; the call sets the device scale.
+            fresh = gdk_window_create_similar_image_surface(gdkWindow, CAIRO_FORMAT_RGB24,
+                                                            width * scale, height * scale, scale);
+        }
+        else
+        {
+            fresh = cairo_image_surface_create(CAIRO_FORMAT_RGB24, width * scale, height * scale);
+            cairo_surface_set_device_scale(fresh, scale, scale);
+        }
+        cairo_t* cr = cairo_create(fresh);
+        cairo_set_source_rgb(cr, 1, 1, 1);
+        cairo_paint(cr);
+        if (mStore)
+        {
+            // Keep what was drawn until the framework redraws at the new size.
+            cairo_set_source_surface(cr, mStore, 0, 0);
+            cairo_paint(cr);
+            cairo_surface_destroy(mStore);
+        }
+        cairo_destroy(cr);
+        mStore = fresh;
+        const bool resized = mStoreWidth != 0;
+        mStoreWidth = width;
+        mStoreHeight = height;
+        mStoreScale = scale;
+        if (resized)
+        {
+            SEventRecord update;
+            update.mWhat = kUpdateEvent;
+            update.mWindow = mOwner;
+            CDisplay::Stamp(update);
+            CDisplay::Record(std::move(update));
+        }
+        if (mWidget)
+            gtk_widget_queue_draw(mWidget);
+    }
+
+    void RebuildForWidget()
+    {
+        RebuildStore(gtk_widget_get_allocated_width(mWidget),
+                     gtk_widget_get_allocated_height(mWidget),
+                     gtk_widget_get_scale_factor(mWidget));
+    }
+
+    void RecordPointer(uint16_t what, const GdkEventButton* button)
+    {
+        SEventRecord event;
+        event.mWhat = what;
+        event.mWhen = CDisplay::NowTicks();
+        event.mWhereH = Clamp16(button->x_root);
+        event.mWhereV = Clamp16(button->y_root);
+        guint state = button->state;
+        // GDK gives the state before the event: a press adds its button, a release removes it.
+        const guint buttonMask = button->button >= 1 && button->button <= 5
+                                     ? (GDK_BUTTON1_MASK << (button->button - 1))
+                                     : 0;
+        state = what == kMouseDown ? (state | buttonMask) : (state & ~buttonMask);
+        event.mModifiers = ModifierWordFromState(state);
+        if (what == kMouseDown && button->button == GDK_BUTTON_SECONDARY)
+            event.mModifiers |= kControlKey;
+        event.mButton = static_cast<uint8_t>(button->button);
+        event.mWindow = mOwner;
+        LastPointer() = {button->x_root, button->y_root, true};
+        CDisplay::Record(std::move(event));
+    }
+
+    void RecordKey(const GdkEventKey* key, bool down)
+    {
+        SEventRecord event;
+        if (down)
+            event.mWhat = mKeysDown.insert(key->hardware_keycode).second ? kKeyDown : kAutoKey;
+        else
+        {
+            mKeysDown.erase(key->hardware_keycode);
+            event.mWhat = kKeyUp;
+        }
+        event.mMessage =
+            (static_cast<uint32_t>(key->hardware_keycode & 0xFF) << 8) | KeyCharacter(key->keyval);
+        event.mWhen = CDisplay::NowTicks();
+        event.mModifiers = ModifierWordFromState(key->state);
+        event.mWindow = mOwner;
+        if (GdkDevice* pointer = DisplayPointerDevice())
+        {
+            gint x = 0;
+            gint y = 0;
+            gdk_device_get_position(pointer, nullptr, &x, &y);
+            event.mWhereH = Clamp16(x);
+            event.mWhereV = Clamp16(y);
+        }
+        CDisplay::Record(std::move(event));
+    }
+
+    void RecordFocus(bool in)
+    {
+        mFocused = in;
+        if (!in)
+            mKeysDown.clear();
+        SEventRecord event;
+        event.mWhat = kActivateEvent;
+        event.mWindow = mOwner;
+        CDisplay::Stamp(event);
+        event.mModifiers =
+            static_cast<uint16_t>((event.mModifiers & ~kActiveFlag) | (in ? kActiveFlag : 0));
+        CDisplay::Record(std::move(event));
+        NoteApplicationFocusChanged();
+    }
+
+    static gboolean OnDraw(GtkWidget*, cairo_t* cr, gpointer data)
+    {
+        auto* self = static_cast<SImpl*>(data);
+        if (self->mStore)
+        {
+            cairo_set_operator(cr, CAIRO_OPERATOR_SOURCE);
+            cairo_set_source_surface(cr, self->mStore, 0, 0);
+            cairo_paint(cr);
+        }
+        ++self->mPaints;
+        return TRUE;
+    }
+
+    static void OnSizeAllocate(GtkWidget*, GdkRectangle*, gpointer data)
+    {
+        static_cast<SImpl*>(data)->RebuildForWidget();
+    }
+
+    static void OnScaleChanged(GObject*, GParamSpec*, gpointer data)
+    {
+        static_cast<SImpl*>(data)->RebuildForWidget();
+    }
+
+    static void OnRealize(GtkWidget* widget, gpointer data)
+    {
+        auto* self = static_cast<SImpl*>(data);
+        // The store now takes the window's visual and scale; its size is unchanged,
+        // so this is no resize the framework needs to hear of.
+        const int width = self->mStoreWidth;
+        const int height = self->mStoreHeight;
+        self->mStoreWidth = 0;
+        self->RebuildStore(width, height, gtk_widget_get_scale_factor(widget));
+        ApplyCurrentCursor(gtk_widget_get_window(widget));
+    }
+
+    static gboolean OnButton(GtkWidget*, GdkEventButton* event, gpointer data)
+    {
+        // The framework tells double clicks itself, from the times of single presses.
+        if (event->type == GDK_BUTTON_PRESS)
+            static_cast<SImpl*>(data)->RecordPointer(kMouseDown, event);
+        else if (event->type == GDK_BUTTON_RELEASE)
+            static_cast<SImpl*>(data)->RecordPointer(kMouseUp, event);
+        return TRUE;
+    }
+
+    static gboolean OnMotion(GtkWidget*, GdkEventMotion* motion, gpointer data)
+    {
+        auto* self = static_cast<SImpl*>(data);
+        SEventRecord event;
+        event.mWhat = kOSEvent;
+        event.mMessage = kMouseMovedMessage << 24;
+        event.mWhen = CDisplay::NowTicks();
+        event.mWhereH = Clamp16(motion->x_root);
+        event.mWhereV = Clamp16(motion->y_root);
+        event.mModifiers = ModifierWordFromState(motion->state);
+        SLastPointer& last = LastPointer();
+        if (last.mKnown)
+        {
+            event.mDeltaH = Clamp16(motion->x_root - last.mX);
+            event.mDeltaV = Clamp16(motion->y_root - last.mY);
+        }
+        last = {motion->x_root, motion->y_root, true};
+        event.mWindow = self->mOwner;
+        CDisplay::Record(std::move(event));
+        return TRUE;
+    }
+
+    static gboolean OnScroll(GtkWidget*, GdkEventScroll* scroll, gpointer data)
+    {
+        SEventRecord event;
+        event.mWhat = kMouseWheelEvent;
+        event.mWhen = CDisplay::NowTicks();
+        event.mWhereH = Clamp16(scroll->x_root);
+        event.mWhereV = Clamp16(scroll->y_root);
+        event.mModifiers = ModifierWordFromState(scroll->state);
+        event.mWindow = static_cast<SImpl*>(data)->mOwner;
+        switch (scroll->direction)
+        {
+        case GDK_SCROLL_UP: event.mDeltaV = 1; break;
+        case GDK_SCROLL_DOWN: event.mDeltaV = -1; break;
+        case GDK_SCROLL_LEFT: event.mDeltaH = -1; break;
+        case GDK_SCROLL_RIGHT: event.mDeltaH = 1; break;
+        case GDK_SCROLL_SMOOTH:
+            // Touchpads scroll in fractions of a notch; whole notches are what counts.
+            event.mDeltaV = Clamp16(-scroll->delta_y);
+            event.mDeltaH = Clamp16(scroll->delta_x);
+            if (event.mDeltaV == 0 && event.mDeltaH == 0)
+                return TRUE;
+            break;
+        }
+        CDisplay::Record(std::move(event));
+        return TRUE;
+    }
+
+    static gboolean OnKeyPress(GtkWidget*, GdkEventKey* key, gpointer data)
+    {
+        static_cast<SImpl*>(data)->RecordKey(key, true);
+        return TRUE;
+    }
+
+    static gboolean OnKeyRelease(GtkWidget*, GdkEventKey* key, gpointer data)
+    {
+        static_cast<SImpl*>(data)->RecordKey(key, false);
+        return TRUE;
+    }
+
+    static gboolean OnFocusIn(GtkWidget*, GdkEventFocus*, gpointer data)
+    {
+        static_cast<SImpl*>(data)->RecordFocus(true);
+        return FALSE;
+    }
+
+    static gboolean OnFocusOut(GtkWidget*, GdkEventFocus*, gpointer data)
+    {
+        static_cast<SImpl*>(data)->RecordFocus(false);
+        return FALSE;
+    }
+
+    static gboolean OnDelete(GtkWidget*, GdkEvent*, gpointer data)
+    {
+        // The framework decides later whether the window closes.
+        SEventRecord event;
+        event.mWhat = kWindowCloseEvent;
+        event.mWindow = static_cast<SImpl*>(data)->mOwner;
+        CDisplay::Stamp(event);
+        CDisplay::Record(std::move(event));
+        return TRUE;
+    }
+
+    static void OnDragData(GtkWidget*, GdkDragContext* context, gint, gint, GtkSelectionData* data,
+                           guint, guint time, gpointer self)
+    {
+        SEventRecord event;
+        event.mWhat = kHighLevelEvent;
+        event.mMessage = kCoreEventClass;
+        event.mHighLevelID = kAEOpenDocuments;
+        event.mWindow = static_cast<SImpl*>(self)->mOwner;
+        if (gchar** uris = gtk_selection_data_get_uris(data))
+        {
+            for (gchar** uri = uris; *uri; ++uri)
+            {
+                if (gchar* path = g_filename_from_uri(*uri, nullptr, nullptr))
+                {
+                    event.mFiles.emplace_back(path);
+                    g_free(path);
+                }
+            }
+            g_strfreev(uris);
+        }
+        const bool any = !event.mFiles.empty();
+        if (any)
+        {
+            CDisplay::Stamp(event);
+            CDisplay::Record(std::move(event));
+        }
+        gtk_drag_finish(context, any, FALSE, time);
+    }
+};
+
+CNativeWindow::CNativeWindow(EKind kind, const std::string& title, const SDisplayRect& clientRect)
+    : fImpl(std::make_unique<SImpl>())
+{
+    if (!CDisplay::IsOpen())
+        throw std::runtime_error("no display to open a window on");
+    SImpl& impl = *fImpl;
+    impl.mOwner = this;
+    impl.mKind = kind;
+    impl.mRequested = clientRect;
+    GtkWidget* widget = gtk_window_new(GTK_WINDOW_TOPLEVEL);
+    impl.mWidget = widget;
+    g_object_ref_sink(widget);
+    GtkWindow* window = GTK_WINDOW(widget);
+    gtk_window_set_title(window, ValidUTF8(title).c_str());
+    // The position given is that of the client area, whatever the frame around it.
+    gtk_window_set_gravity(window, GDK_GRAVITY_STATIC);
+    gtk_widget_set_app_paintable(widget, TRUE);
+    switch (kind)
+    {
+    case kDocument:
+        break;
+    case kDialog:
+        gtk_window_set_type_hint(window, GDK_WINDOW_TYPE_HINT_DIALOG);
+        break;
+    case kModalDialog:
+        gtk_window_set_type_hint(window, GDK_WINDOW_TYPE_HINT_DIALOG);
+        gtk_window_set_modal(window, TRUE);
+        break;
+    case kFloating:
+        gtk_window_set_type_hint(window, GDK_WINDOW_TYPE_HINT_UTILITY);
+        gtk_window_set_keep_above(window, TRUE);
+        break;
+    case kPlain:
+        gtk_window_set_decorated(window, FALSE);
+        gtk_window_set_type_hint(window, GDK_WINDOW_TYPE_HINT_SPLASHSCREEN);
+        break;
+    case kToolbar:
+        gtk_window_set_decorated(window, FALSE);
+        gtk_window_set_type_hint(window, GDK_WINDOW_TYPE_HINT_TOOLBAR);
+        gtk_window_set_accept_focus(window, FALSE);
+        break;
+    }
+    gtk_widget_add_events(widget, GDK_BUTTON_PRESS_MASK | GDK_BUTTON_RELEASE_MASK |
+                                      GDK_BUTTON_MOTION_MASK | GDK_KEY_PRESS_MASK |
+                                      GDK_KEY_RELEASE_MASK | GDK_FOCUS_CHANGE_MASK |
+                                      GDK_SCROLL_MASK);
+    gtk_window_move(window, clientRect.mLeft, clientRect.mTop);
+    gtk_window_set_default_size(window, std::max(clientRect.Width(), 1),
+                                std::max(clientRect.Height(), 1));
+    gtk_window_resize(window, std::max(clientRect.Width(), 1), std::max(clientRect.Height(), 1));
+
+    static const GtkTargetEntry kUriList = {const_cast<gchar*>("text/uri-list"), 0, 0};
+    gtk_drag_dest_set(widget, GTK_DEST_DEFAULT_ALL, &kUriList, 1, GDK_ACTION_COPY);
+
+    void* data = fImpl.get();
+    auto connect = [&](const char* signal, GCallback callback)
+    { impl.mHandlers.push_back(g_signal_connect(widget, signal, callback, data)); };
+    connect("draw", G_CALLBACK(SImpl::OnDraw));
+    connect("size-allocate", G_CALLBACK(SImpl::OnSizeAllocate));
+    connect("notify::scale-factor", G_CALLBACK(SImpl::OnScaleChanged));
+    connect("realize", G_CALLBACK(SImpl::OnRealize));
+    connect("button-press-event", G_CALLBACK(SImpl::OnButton));
+    connect("button-release-event", G_CALLBACK(SImpl::OnButton));
+    connect("motion-notify-event", G_CALLBACK(SImpl::OnMotion));
+    connect("scroll-event", G_CALLBACK(SImpl::OnScroll));
+    connect("key-press-event", G_CALLBACK(SImpl::OnKeyPress));
+    connect("key-release-event", G_CALLBACK(SImpl::OnKeyRelease));
+    connect("focus-in-event", G_CALLBACK(SImpl::OnFocusIn));
+    connect("focus-out-event", G_CALLBACK(SImpl::OnFocusOut));
+    connect("delete-event", G_CALLBACK(SImpl::OnDelete));
+    connect("drag-data-received", G_CALLBACK(SImpl::OnDragData));
+
+    impl.RebuildStore(clientRect.Width(), clientRect.Height(), 1);
+    RegisterNativeWindow(widget);
+}
+
+CNativeWindow::~CNativeWindow()
+{
+    SImpl& impl = *fImpl;
+    UnregisterNativeWindow(impl.mWidget);
+    for (gulong id : impl.mHandlers)
+        g_signal_handler_disconnect(impl.mWidget, id);
+    const bool hadFocus = impl.mFocused;
+    gtk_widget_destroy(impl.mWidget);
+    g_object_unref(impl.mWidget);
+    if (impl.mStore)
+        cairo_surface_destroy(impl.mStore);
+    CDisplay::ForgetWindow(this);
+    if (hadFocus)
+        NoteApplicationFocusChanged();
+}
+
+CNativeWindow::EKind CNativeWindow::GetKind() const
+{
+    return fImpl->mKind;
+}
+
+void CNativeWindow::SetTitle(const std::string& title)
+{
+    gtk_window_set_title(GTK_WINDOW(fImpl->mWidget), ValidUTF8(title).c_str());
+}
+
+std::string CNativeWindow::GetTitle() const
+{
+    const char* title = gtk_window_get_title(GTK_WINDOW(fImpl->mWidget));
+    return title ? title : "";
+}
+
+void CNativeWindow::Show()
+{
+    gtk_widget_show(fImpl->mWidget);
+}
+
+void CNativeWindow::Hide()
+{
+    gtk_widget_hide(fImpl->mWidget);
+}
+
+bool CNativeWindow::IsVisible() const
+{
+    return gtk_widget_get_visible(fImpl->mWidget);
+}
+
+SDisplayRect CNativeWindow::GetClientRect() const
+{
+    GdkWindow* gdkWindow = gtk_widget_get_window(fImpl->mWidget);
+    if (!gdkWindow || !gtk_widget_get_mapped(fImpl->mWidget))
+        return fImpl->mRequested;
+    gint x = 0;
+    gint y = 0;
+    gdk_window_get_origin(gdkWindow, &x, &y);
+    return {x, y, x + gdk_window_get_width(gdkWindow), y + gdk_window_get_height(gdkWindow)};
+}
+
+SDisplayRect CNativeWindow::GetFrameRect() const
+{
+    GdkWindow* gdkWindow = gtk_widget_get_window(fImpl->mWidget);
+    if (!gdkWindow || !gtk_widget_get_mapped(fImpl->mWidget))
+        return fImpl->mRequested;
+    GdkRectangle frame;
+    gdk_window_get_frame_extents(gdkWindow, &frame);
+    return {frame.x, frame.y, frame.x + frame.width, frame.y + frame.height};
+}
+
+void CNativeWindow::SetClientRect(const SDisplayRect& rect)
+{
+    fImpl->mRequested = rect;
+    GtkWindow* window = GTK_WINDOW(fImpl->mWidget);
+    gtk_window_move(window, rect.mLeft, rect.mTop);
+    gtk_window_resize(window, std::max(rect.Width(), 1), std::max(rect.Height(), 1));
+}
+
+void CNativeWindow::Activate()
+{
+    gtk_window_present(GTK_WINDOW(fImpl->mWidget));
+}
+
+bool CNativeWindow::IsActive() const
+{
+    return fImpl->mFocused;
+}
+
+cairo_surface_t* CNativeWindow::GetBackingStore() const
+{
+    return fImpl->mStore;
+}
+
+int CNativeWindow::GetScale() const
+{
+    return fImpl->mStoreScale;
+}
+
+void CNativeWindow::Invalidate(const SDisplayRect& rect)
+{
+    if (rect.Width() > 0 && rect.Height() > 0)
+        gtk_widget_queue_draw_area(fImpl->mWidget, rect.mLeft, rect.mTop, rect.Width(),
+                                   rect.Height());
+}
+
+void CNativeWindow::Invalidate(const cairo_region_t* region)
+{
+    if (region)
+        gtk_widget_queue_draw_region(fImpl->mWidget, region);
+}
+
+void CNativeWindow::InvalidateAll()
+{
+    gtk_widget_queue_draw(fImpl->mWidget);
+}
+
+uint64_t CNativeWindow::GetPaintCount() const
+{
+    return fImpl->mPaints;
+}
+
+unsigned long CNativeWindow::GetXID() const
+{
+    GdkWindow* gdkWindow = gtk_widget_get_window(fImpl->mWidget);
+    if (!gdkWindow || !GDK_IS_X11_WINDOW(gdkWindow))
+        return 0;
+    return GDK_WINDOW_XID(gdkWindow);
+}
+
+} // namespace NSPlatform

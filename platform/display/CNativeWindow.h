@@ -1,0 +1,81 @@
+// A native top-level window of the window system with a backing store: the
+// framework draws into the store at any time and invalidates what changed; the
+// screen is painted from the store on the next expose. Input on the window is
+// recorded as events (CDisplay).
+#pragma once
+
+#include "platform/display/SDisplayRect.h"
+
+#include <cstdint>
+#include <memory>
+#include <string>
+
+typedef struct _cairo_surface cairo_surface_t;
+typedef struct _cairo_region cairo_region_t;
+
+namespace NSPlatform
+{
+
+class CNativeWindow
+{
+public:
+    enum EKind
+    {
+        kDocument,    // titled, framed
+        kDialog,      // modeless dialog
+        kModalDialog, // modal dialog
+        kFloating,    // utility palette, above documents
+        kPlain,       // no frame (splash screens)
+        kToolbar      // no frame, never takes the focus
+    };
+
+    // clientRect is in global coordinates; the window starts hidden. Titles are
+    // UTF-8 (broken sequences show as replacement characters).
+    CNativeWindow(EKind kind, const std::string& title, const SDisplayRect& clientRect);
+    ~CNativeWindow();
+    CNativeWindow(const CNativeWindow&) = delete;
+    CNativeWindow& operator=(const CNativeWindow&) = delete;
+
+    EKind GetKind() const;
+    void SetTitle(const std::string& title);
+    std::string GetTitle() const;
+
+    void Show();
+    void Hide();
+    bool IsVisible() const;
+
+    // Global rectangles. The frame includes the window manager's decoration as far
+    // as it has told us (none before the window was first shown, or without one).
+    SDisplayRect GetClientRect() const;
+    SDisplayRect GetFrameRect() const;
+    // Moves and sizes the client area to rect (global coordinates).
+    void SetClientRect(const SDisplayRect& rect);
+
+    // Brings the window to the front and gives it the keyboard focus.
+    void Activate();
+    bool IsActive() const;
+
+    // The backing store: an RGB24 image in device pixels with the window's scale as
+    // cairo's device scale, so drawing in client coordinates lands on device pixels.
+    // Valid until the next resize or scale change (it is rebuilt, keeping its pixels).
+    cairo_surface_t* GetBackingStore() const;
+    int GetScale() const;
+
+    // Marks client pixels to be painted from the store on the next expose.
+    void Invalidate(const SDisplayRect& clientRect);
+    void Invalidate(const cairo_region_t* clientRegion);
+    void InvalidateAll();
+
+    // The number of exposes served so far (tests wait for the first).
+    uint64_t GetPaintCount() const;
+
+    // The window's X11 id (0 when not realised or not on X11): tests read its pixels.
+    unsigned long GetXID() const;
+
+    struct SImpl;
+
+private:
+    std::unique_ptr<SImpl> fImpl;
+};
+
+} // namespace NSPlatform
