@@ -333,18 +333,28 @@ long CApplication::GetSleepTicks() const
 
 bool CApplication::WaitForEvents(int maxMS, uint16_t mask)
 {
-    if (!NSPlatform::CDisplay::IsOpen())
-        return WaitOnMainQueue(maxMS);
+    const bool display = NSPlatform::CDisplay::IsOpen();
     NSPlatform::SEventRecord event;
     // What the window system recorded earlier comes before any waiting.
-    if (!NSPlatform::CDisplay::GetNextEvent(mask, event))
+    bool got = display && NSPlatform::CDisplay::GetNextEvent(mask, event);
+    bool ranWork = false;
+    if (!got)
     {
-        const bool ranWork = WaitOnMainQueue(maxMS);
-        if (!NSPlatform::CDisplay::GetNextEvent(mask, event))
-            return ranWork;
+        ranWork = WaitOnMainQueue(maxMS);
+        got = display && NSPlatform::CDisplay::GetNextEvent(mask, event);
     }
+    SyncSuperPort();
+    if (!got)
+        return ranWork;
     MacHandleNativeEvent(event);
     return true;
+}
+
+void CApplication::SyncSuperPort()
+{
+    // Whatever ran in the wait (drawing from a backing store) may have switched ports.
+    if (CGraphicManager::gGraphicMgr)
+        CGraphicManager::gGraphicMgr->MacSyncSuperPort();
 }
 
 int CApplication::GetSleepMS() const

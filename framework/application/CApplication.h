@@ -171,6 +171,7 @@ private:
     void InstallAppleEventHandlers();
     int16_t HandleOpenDocuments(const NSPlatform::SEventRecord& event);
     bool SynthesizeModifierKeyEvent();
+    static void SyncSuperPort();
 
     // Read by the USB workers while the main thread writes it.
     std::atomic<bool> fClosing = false;

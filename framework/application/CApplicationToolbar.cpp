@@ -13,7 +13,7 @@ namespace
 // Across the main screen's work area, one pixel higher so its top edge hides.
 NSPlatform::SDisplayRect ToolbarFrame(short height)
 {
-    CScreenInfo::SRect work{0, 0, 640, 480};
+    CGlobalRect work(0, 0, 640, 480);
     if (CGraphicManager::gGraphicMgr)
     {
         // The work area without the toolbar itself.

@@ -3,6 +3,7 @@
 #pragma once
 
 #include "framework/application/CModifierKeyStatus.h"
+#include "framework/graphics/CLocalPoint.h"
 
 #include <cstdint>
 
@@ -13,19 +14,19 @@ class CDropSpec
 {
 public:
     CDropSpec(short x, short y, long ms, CModifierKeyStatus modifiers)
-        : fModifiers(modifiers), fX(x), fY(y), fMS(static_cast<int32_t>(ms))
+        : fModifiers(modifiers), fPoint(x, y), fMS(static_cast<int32_t>(ms))
     {
     }
 
-    short GetX() const { return fX; }
-    short GetY() const { return fY; }
+    short GetX() const { return fPoint.GetX(); }
+    short GetY() const { return fPoint.GetY(); }
+    const CLocalPoint& GetPoint() const { return fPoint; }
     long GetMS() const { return fMS; }
     const CModifierKeyStatus& GetModifierKeys() const { return fModifiers; }
 
     CModifierKeyStatus fModifiers;
-    // The window-local point (joins the geometry types as a CLocalPoint).
-    int16_t fX = 0;
-    int16_t fY = 0;
+    // Window-local.
+    CLocalPoint fPoint;
     int32_t fMS = 0;
 };
 

@@ -1,5 +1,10 @@
 #include "framework/graphics/CGraphicManager.h"
 
+#include "framework/graphics/CABCCanvas.h"
+#include "framework/graphics/CCanvas.h"
+#include "framework/graphics/CDrawPort.h"
+#include "framework/graphics/CFontSpec.h"
+#include "platform/display/CDisplay.h"
 #include "platform/display/CDisplayScreens.h"
 
 #include <algorithm>
@@ -13,10 +18,66 @@ CGraphicManager* CGraphicManager::gGraphicMgr = nullptr;
 namespace
 {
 
-CScreenInfo::SRect ToRect(const NSPlatform::SDisplayRect& r)
+CGlobalRect ToRect(const NSPlatform::SDisplayRect& r)
 {
-    auto clamp = [](int v) { return static_cast<int16_t>(std::clamp(v, SHRT_MIN, SHRT_MAX)); };
-    return {clamp(r.mLeft), clamp(r.mTop), clamp(r.mRight), clamp(r.mBottom)};
+    auto clamp = [](int v) { return static_cast<short>(std::clamp(v, SHRT_MIN, SHRT_MAX)); };
+    return CGlobalRect(clamp(r.mLeft), clamp(r.mTop), clamp(r.mRight), clamp(r.mBottom));
+}
+
+// Drawing switches ports through the process's manager, so that its cache stays
+// what the port layer has.
+void SwitchThroughManager(const CMacSuperPort& port)
+{
+    if (CGraphicManager::gGraphicMgr != nullptr)
+        CGraphicManager::gGraphicMgr->MacSetSuperPort(&port);
+    else
+        CDrawPort::SetCurrent(port.GetPort(), port.GetDevice());
+}
+
+unsigned char MainScreenDepth()
+{
+    // Without a manager (or a screen) canvases draw into 32-bit backing stores.
+    const uint8_t depth = CGraphicManager::gGraphicMgr != nullptr
+                              ? CGraphicManager::gGraphicMgr->GetMainScreenBitDepth()
+                              : 0;
+    return depth != 0 ? depth : 32;
+}
+
+unsigned char ScaledSize(int px, int numerator, int denominator)
+{
+    return static_cast<unsigned char>(std::clamp((px * numerator + denominator / 2) / denominator, 1, 255));
+}
+
+// The system font is the desktop's user-interface font; the smaller and emphasised
+// theme fonts keep their classic proportions to it (10 and 9 of 12).
+bool DesktopThemeFont(unsigned short themeFont, CFontSpec* spec)
+{
+    const NSPlatform::CDisplay::SUIFont ui = NSPlatform::CDisplay::GetUIFont();
+    if (ui.mFamily.empty() || ui.mSizePx <= 0)
+        return false;
+    const char* family = ui.mFamily.c_str();
+    switch (themeFont)
+    {
+    case CFontSpec::kThemeSystemFont:
+    case CFontSpec::kThemeViewsFont:
+        *spec = CFontSpec(family, ScaledSize(ui.mSizePx, 1, 1), ui.mBold, ui.mItalic, false);
+        return true;
+    case CFontSpec::kThemeEmphasizedSystemFont:
+        *spec = CFontSpec(family, ScaledSize(ui.mSizePx, 1, 1), true, ui.mItalic, false);
+        return true;
+    case CFontSpec::kThemeSmallSystemFont:
+    case CFontSpec::kThemeLabelFont:
+        *spec = CFontSpec(family, ScaledSize(ui.mSizePx, 10, 12), ui.mBold, ui.mItalic, false);
+        return true;
+    case CFontSpec::kThemeSmallEmphasizedSystemFont:
+        *spec = CFontSpec(family, ScaledSize(ui.mSizePx, 10, 12), true, ui.mItalic, false);
+        return true;
+    case CFontSpec::kThemeApplicationFont:
+        *spec = CFontSpec(family, ScaledSize(ui.mSizePx, 9, 12), ui.mBold, ui.mItalic, false);
+        return true;
+    default:
+        return false;
+    }
 }
 
 } // namespace
@@ -24,6 +85,50 @@ CScreenInfo::SRect ToRect(const NSPlatform::SDisplayRect& r)
 CGraphicManager::CGraphicManager()
 {
     fMacMainDevicePaletteSeed = NSPlatform::CDisplayScreens::GetConfigurationSeed();
+    fSuperPort = CMacSuperPort::GetCurrent();
+    CMacSuperPort::SetSwitcher(SwitchThroughManager);
+    CCanvas::SetScreenDepthSource(MainScreenDepth);
+    // Installed before anything draws: text measured with the built-in fonts first
+    // and drawn with the desktop's later would not fit its boxes.
+    CFontSpec::SetThemeFontSource(NSPlatform::CDisplay::IsOpen() ? DesktopThemeFont : nullptr);
+}
+
+CGraphicManager::~CGraphicManager()
+{
+    if (gGraphicMgr != nullptr && gGraphicMgr != this)
+        return;
+    CMacSuperPort::SetSwitcher(nullptr);
+    CCanvas::SetScreenDepthSource(nullptr);
+    CFontSpec::SetThemeFontSource(nullptr);
+}
+
+void CGraphicManager::MacSetSuperPort(const CMacSuperPort* port)
+{
+    const CMacSuperPort target = port != nullptr ? *port : CMacSuperPort();
+    // The port layer is asked too: a port that went away clears it behind our back.
+    if (target.IsEqual(fSuperPort) && CDrawPort::GetCurrent() == target.GetPort())
+        return;
+    CDrawPort::SetCurrent(target.GetPort(), target.GetDevice());
+    fSuperPort = target;
+}
+
+void CGraphicManager::MacSetSuperPort(const CABCCanvas* canvas)
+{
+    if (canvas == nullptr)
+        return;
+    const CMacSuperPort port = canvas->MacGetMacPort();
+    MacSetSuperPort(&port);
+}
+
+void CGraphicManager::MacSyncSuperPort()
+{
+    fSuperPort = CMacSuperPort::GetCurrent();
+}
+
+void CGraphicManager::MacSetNoSuperPort()
+{
+    CDrawPort::SetCurrent(nullptr, nullptr);
+    MacSyncSuperPort();
 }
 
 unsigned short CGraphicManager::CountScreens() const
@@ -76,7 +181,7 @@ uint8_t CGraphicManager::GetMainScreenBitDepth() const
     return GetScreenInfo(GetMainScreenIndex()).fBitDepth;
 }
 
-CScreenInfo::SRect CGraphicManager::GetMainScreenRect() const
+CGlobalRect CGraphicManager::GetMainScreenRect() const
 {
     return GetScreenInfo(GetMainScreenIndex()).fScreenRect;
 }

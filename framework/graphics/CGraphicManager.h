@@ -2,6 +2,7 @@
 // configuration changes (a monitor added, moved or set to another depth).
 #pragma once
 
+#include "framework/graphics/CMacSuperPort.h"
 #include "framework/graphics/CScreenInfo.h"
 
 #include <cstdint>
@@ -10,15 +11,30 @@
 namespace NSWayfarer
 {
 
+class CABCCanvas;
+
 class CGraphicManager
 {
 public:
     static CGraphicManager* gGraphicMgr;
 
+    // Installs the process's drawing hooks: ports switch through the manager that is
+    // gGraphicMgr, canvases ask it for the main screen's depth, and on a display the
+    // theme fonts are the desktop's. The one in gGraphicMgr (or the last without one)
+    // takes them away again.
     CGraphicManager();
-    ~CGraphicManager() = default;
+    ~CGraphicManager();
     CGraphicManager(const CGraphicManager&) = delete;
     CGraphicManager& operator=(const CGraphicManager&) = delete;
+
+    // Makes the port (and device) current unless it already is; the manager keeps
+    // what it made current so that MacGetSuperPort needs no call to the port layer.
+    void MacSetSuperPort(const CMacSuperPort* port);
+    void MacSetSuperPort(const CABCCanvas* canvas);
+    const CMacSuperPort& MacGetSuperPort() const { return fSuperPort; }
+    // Reads the port layer's current port back (after anything else may have switched).
+    void MacSyncSuperPort();
+    void MacSetNoSuperPort();
 
     // Screens in the display's order; no display: none.
     unsigned short CountScreens() const;
@@ -27,7 +43,7 @@ public:
     unsigned short GetMainScreenIndex() const;
     // 0 without a display.
     uint8_t GetMainScreenBitDepth() const;
-    CScreenInfo::SRect GetMainScreenRect() const;
+    CGlobalRect GetMainScreenRect() const;
 
     // The application's toolbar takes this much of the main screen's work area
     // (its frame height; 0: no toolbar).
@@ -50,6 +66,7 @@ public:
     void DisableDrawing() {}
 
 private:
+    CMacSuperPort fSuperPort;
     int32_t fMacMainDevicePaletteSeed = -1;
     int16_t fToolbarFrameHeight = 0;
     std::function<void()> fScreenChanged;

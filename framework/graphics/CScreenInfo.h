@@ -2,6 +2,8 @@
 // may use, its depth and whether it carries the menu bar and the toolbar.
 #pragma once
 
+#include "framework/graphics/CGlobalRect.h"
+
 #include <cstdint>
 
 namespace NSWayfarer
@@ -10,19 +12,8 @@ namespace NSWayfarer
 class CScreenInfo
 {
 public:
-    // A global rectangle (right and bottom outside); becomes CGlobalRect when the
-    // geometry types join.
-    struct SRect
-    {
-        int16_t fLeft = 0;
-        int16_t fTop = 0;
-        int16_t fRight = 0;
-        int16_t fBottom = 0;
-        bool operator==(const SRect&) const = default;
-    };
-
-    SRect fScreenRect;
-    SRect fWorkRect;
+    CGlobalRect fScreenRect;
+    CGlobalRect fWorkRect;
     uint8_t fBitDepth = 0;
     bool fIsMainScreen = false;
     bool fHasMenuBar = false;

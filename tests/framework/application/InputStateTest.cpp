@@ -76,6 +76,7 @@ TEST(ClickSpecTest, CarriesPointTimeAndAction)
     EXPECT_FALSE(click.IsClick());
     EXPECT_EQ(click.GetX(), 5);
     EXPECT_EQ(click.GetY(), -7);
+    EXPECT_TRUE(click.GetPoint().IsEqual(CLocalPoint(5, -7)));
     EXPECT_EQ(click.GetMS(), 1234);
     EXPECT_TRUE(click.GetModifierKeys().IsShiftKeyDown());
 }

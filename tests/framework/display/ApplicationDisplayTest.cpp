@@ -5,6 +5,9 @@
 #include "framework/application/CKeySpec.h"
 #include "framework/application/CMouse.h"
 #include "framework/files/CClipping.h"
+#include "framework/graphics/CDrawPort.h"
+#include "framework/graphics/CFontSpec.h"
+#include "framework/graphics/SurfaceCanvas.h"
 #include "framework/graphics/CGraphicManager.h"
 #include "platform/CMainEventQueue.h"
 #include "platform/display/CDisplay.h"
@@ -270,7 +273,8 @@ TEST_F(ApplicationOnDisplay, ScreensComeFromTheMonitors)
     EXPECT_EQ(manager.GetMainScreenIndex(), 0);
     EXPECT_EQ(manager.GetMainScreenBitDepth(), 32); // a 24-bit visual
     const CScreenInfo info = manager.GetScreenInfo(0);
-    EXPECT_EQ(info.fScreenRect, (CScreenInfo::SRect{0, 0, 1280, 1024}));
+    const CGlobalRect whole(0, 0, 1280, 1024);
+    EXPECT_TRUE(info.fScreenRect.IsEqual(&whole));
     EXPECT_TRUE(info.fIsMainScreen && info.fHasMenuBar);
     EXPECT_EQ(info.fWorkRect.fTop, info.fScreenRect.fTop + info.fMenuBarHeight);
     EXPECT_FALSE(manager.GetScreenInfo(1).fIsMainScreen);
@@ -281,6 +285,35 @@ TEST_F(ApplicationOnDisplay, ScreensComeFromTheMonitors)
     EXPECT_TRUE(withToolbar.fHasToolbar);
     EXPECT_EQ(withToolbar.fWorkRect.fTop, info.fWorkRect.fTop + 30);
     manager.SetToolbarFrameHeight(0);
+}
+
+TEST_F(ApplicationOnDisplay, DrawingHooksComeFromTheDisplay)
+{
+    // The system font is the desktop's user-interface font.
+    const NSPlatform::CDisplay::SUIFont ui = NSPlatform::CDisplay::GetUIFont();
+    const CFontSpec system = CFontSpec::GetSystemFont();
+    EXPECT_EQ(std::string(system.GetName()), ui.mFamily);
+    EXPECT_EQ(system.GetSize(), ui.mSizePx);
+    EXPECT_TRUE(CFontSpec::MacGetAppearanceFont(CFontSpec::kThemeEmphasizedSystemFont).IsBold());
+    EXPECT_LT(CFontSpec::GetSmallSystemFont().GetSize(), system.GetSize());
+
+    // Ports switch through the manager, which keeps what is current; a wait reads
+    // back what others made current behind its back.
+    CGraphicManager& manager = *CGraphicManager::gGraphicMgr;
+    CSurfaceCanvas canvas(4, 4);
+    const CLocalRect pixel(0, 0, 1, 1);
+    canvas.DrawRect(&pixel, CRGBColor::kBlack);
+    EXPECT_EQ(CDrawPort::GetCurrent(), canvas.Port());
+    EXPECT_TRUE(manager.MacGetSuperPort().IsEqual(canvas.MacGetMacPort()));
+    CDrawPort::SetCurrent(nullptr, nullptr);
+    fApp->DriveCompleteEventLoop();
+    EXPECT_EQ(manager.MacGetSuperPort().GetPort(), nullptr);
+    // Drawing again after that must switch for real.
+    canvas.DrawRect(&pixel, CRGBColor::kWhite);
+    EXPECT_EQ(CDrawPort::GetCurrent(), canvas.Port());
+    EXPECT_EQ(canvas.Pixel(0, 0), 0xFFFFFFu);
+    manager.MacSetNoSuperPort();
+    EXPECT_EQ(CDrawPort::GetCurrent(), nullptr);
 }
 
 TEST_F(ApplicationOnDisplay, TextGoesThroughTheDesktopClipboard)
