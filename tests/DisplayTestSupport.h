@@ -91,12 +91,14 @@ public:
         ::close(fd);
         ::unlink(fdFile);
     }
-    ~CPrivateXServer()
+    ~CPrivateXServer() { Stop(); }
+    void Stop()
     {
         if (fPid > 0)
         {
             ::kill(fPid, SIGTERM);
             ::waitpid(fPid, nullptr, 0);
+            fPid = -1;
         }
     }
     CPrivateXServer(const CPrivateXServer&) = delete;

@@ -17,6 +17,7 @@
 #include "framework/text/StringUtilities.h"
 #include "platform/CMainEventQueue.h"
 #include "platform/CPlatformClock.h"
+#include "platform/display/CDesktopSession.h"
 #include "platform/display/CDisplay.h"
 #include "platform/display/CDisplayClipboard.h"
 #include "platform/display/CDisplayPointer.h"
@@ -185,6 +186,8 @@ CApplication* CApplication::Get()
 
 void CApplication::Dispose()
 {
+    if (fUsesDisplay)
+        NSPlatform::CDesktopSession::Unregister();
     DisposeDocumentRequestList();
     fMacGrowZoneReserveHandle.reset();
     if (fGrowZoneInstalled)
@@ -258,6 +261,9 @@ void CApplication::Initialize()
     if (fUsesDisplay)
     {
         NSPlatform::CDisplay::CatchQuitSignals();
+        char name[kMaxNameLength + 1] = {};
+        GetName(name);
+        NSPlatform::CDesktopSession::Register(name);
         // Started with documents: they are opened instead of the default document.
         NSPlatform::SEventRecord start;
         start.mWhat = NSPlatform::kHighLevelEvent;

@@ -79,6 +79,7 @@ struct SDisplayState
     uint64_t mRecorded = 0;
     CGlibJoinedSource mJoined;
     bool mSignalsCaught = false;
+    bool mConnectionLost = false;
 };
 
 SDisplayState& State()
@@ -92,15 +93,41 @@ bool KindInMask(uint16_t kind, uint16_t mask)
     return (MaskForKind(kind) & mask) != 0;
 }
 
-gboolean OnQuitSignal(gpointer)
+SEventRecord QuitRecord()
 {
     SEventRecord quit;
     quit.mWhat = kHighLevelEvent;
     quit.mMessage = kCoreEventClass;
     quit.mHighLevelID = kAEQuitApplication;
-    CDisplay::Stamp(quit);
-    CDisplay::Record(std::move(quit));
+    quit.mWhen = CDisplay::NowTicks();
+    return quit;
+}
+
+gboolean OnQuitSignal(gpointer)
+{
+    CDisplay::RecordQuit();
     return G_SOURCE_CONTINUE;
+}
+
+// The X server went away (or closed the connection). The toolkit's own handler would
+// end the process on the spot, in the middle of whatever the framework was doing;
+// instead the application is asked to quit. Xlib turns every later call on the
+// connection into a no-op, and the exit handler returning keeps the process alive.
+int OnConnectionLost(Display*)
+{
+    SDisplayState& state = State();
+    if (!state.mConnectionLost)
+    {
+        state.mConnectionLost = true;
+        // Not stamped: that would ask the server for the pointer.
+        CDisplay::Record(QuitRecord());
+    }
+    return 0;
+}
+
+void OnConnectionLostExit(Display* display, void*)
+{
+    OnConnectionLost(display);
 }
 
 } // namespace
@@ -118,8 +145,25 @@ bool CDisplay::Open()
     if (!gtk_init_check(nullptr, nullptr))
         return false;
     state.mOpen = true;
+    if (GdkDisplay* display = gdk_display_get_default(); GDK_IS_X11_DISPLAY(display))
+    {
+        XSetIOErrorHandler(OnConnectionLost);
+        XSetIOErrorExitHandler(GDK_DISPLAY_XDISPLAY(display), OnConnectionLostExit, nullptr);
+    }
     CMainEventQueue::Main().SetJoinedSource(&state.mJoined);
     return true;
+}
+
+bool CDisplay::IsConnectionLost()
+{
+    return State().mConnectionLost;
+}
+
+void CDisplay::RecordQuit()
+{
+    SEventRecord quit = QuitRecord();
+    Stamp(quit);
+    Record(std::move(quit));
 }
 
 bool CDisplay::IsOpen()

@@ -42,6 +42,11 @@ public:
 
     // SIGTERM, SIGINT and SIGHUP become quit events (window mode).
     static void CatchQuitSignals();
+    // Records a quit event (signals, the end of the desktop session).
+    static void RecordQuit();
+    // The X server went away: a quit event was recorded instead of the toolkit
+    // ending the process, and nothing more reaches the screen.
+    static bool IsConnectionLost();
 
     // Sends what is buffered to the server and waits until it has handled it.
     static void Sync();
