@@ -88,7 +88,9 @@ void OnRegistered(GObject* source, GAsyncResult* result, gpointer)
     SSessionState& state = State();
     state.mClientPath = path;
     g_variant_unref(reply);
-    state.mSubscription = g_dbus_connection_signal_subscribe(state.mBus, kManagerName, kClientInterface, nullptr,
+    // Any sender on the path the manager gave us: matching its well-known name would
+    // need an owner look-up first, and signals sent before it came back were lost.
+    state.mSubscription = g_dbus_connection_signal_subscribe(state.mBus, nullptr, kClientInterface, nullptr,
                                        state.mClientPath.c_str(), nullptr,
                                        G_DBUS_SIGNAL_FLAGS_NONE, OnClientSignal, nullptr,
                                        nullptr);
