@@ -18,6 +18,9 @@ namespace NSPlatform
 namespace
 {
 
+// The X connection after the server went away (-1 while it is alive).
+int gLostConnectionFd = -1;
+
 // The toolkit's main context as a source of the main event queue's one wait: the
 // waiting half of a main-context iteration (acquire, prepare, query) before the
 // poll, check and dispatch after it. Dispatching only runs the toolkit's own
@@ -43,7 +46,12 @@ public:
             fGlibFds.resize(fCount);
         }
         for (gint i = 0; i < fCount; ++i)
-            fds.push_back({fGlibFds[i].fd, static_cast<short>(fGlibFds[i].events), 0});
+        {
+            // A dead X connection reports a hang-up to every poll: the loop would spin
+            // until the application has quit. A negative descriptor is not polled.
+            const int fd = fGlibFds[i].fd == gLostConnectionFd ? -1 : fGlibFds[i].fd;
+            fds.push_back({fd, static_cast<short>(fGlibFds[i].events), 0});
+        }
         if (glibTimeout >= 0 && (timeoutMs < 0 || glibTimeout < timeoutMs))
             timeoutMs = glibTimeout;
         return ready;
@@ -113,12 +121,13 @@ gboolean OnQuitSignal(gpointer)
 // end the process on the spot, in the middle of whatever the framework was doing;
 // instead the application is asked to quit. Xlib turns every later call on the
 // connection into a no-op, and the exit handler returning keeps the process alive.
-int OnConnectionLost(Display*)
+int OnConnectionLost(Display* display)
 {
     SDisplayState& state = State();
     if (!state.mConnectionLost)
     {
         state.mConnectionLost = true;
+        gLostConnectionFd = ConnectionNumber(display);
         // Not stamped: that would ask the server for the pointer.
         CDisplay::Record(QuitRecord());
     }

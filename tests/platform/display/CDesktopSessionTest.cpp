@@ -10,6 +10,7 @@
 #include <gio/gio.h>
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <cstdlib>
 #include <string>
 #include <sys/wait.h>
@@ -159,6 +160,17 @@ TEST(DisplayConnection, LostServerIsAQuitEventNotAnExit)
             10000);
         if (!quit || !CDisplay::IsConnectionLost())
             ::_exit(5);
+        // The dead connection does not keep waking the wait (a spinning loop turns
+        // thousands of times in this while).
+        const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(300);
+        int turns = 0;
+        while (std::chrono::steady_clock::now() < end)
+        {
+            CMainEventQueue::Main().WaitAndDispatch(50);
+            ++turns;
+        }
+        if (turns > 100)
+            ::_exit(6);
         window.reset();
         ::_exit(0);
     }
