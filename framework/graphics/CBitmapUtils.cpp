@@ -27,15 +27,20 @@ SColorIcon& SColorIcon::operator=(SColorIcon&&) noexcept = default;
 
 unsigned short CBitmapUtils::CalcRowBytes(short width, unsigned char depth, long alignment)
 {
-    const auto bits = static_cast<uint16_t>(width * depth);
-    unsigned long bytes = (static_cast<unsigned long>(bits) + 7) / 8;
-    if (alignment > 1)
-        bytes = (bytes + static_cast<unsigned long>(alignment) - 1) /
-                static_cast<unsigned long>(alignment) * static_cast<unsigned long>(alignment);
-    return static_cast<unsigned short>(bytes);
+    return static_cast<unsigned short>(CalcRowBytesLong(width, depth, alignment));
 }
 
-bool CBitmapUtils::IsSaneBitmapSize(long width, long height, unsigned depth)
+long CBitmapUtils::CalcRowBytesLong(long width, unsigned depth, long alignment)
+{
+    if (width <= 0)
+        return 0;
+    long bytes = (width * static_cast<long>(depth) + 7) / 8;
+    if (alignment > 1)
+        bytes = (bytes + alignment - 1) / alignment * alignment;
+    return bytes;
+}
+
+bool CBitmapUtils::IsSaneBitmapSize(long width, long height, unsigned depth, size_t maxBytes)
 {
     if (width <= 0 || height <= 0 || width > 32767 || height > 32767)
         return false;
@@ -47,12 +52,12 @@ bool CBitmapUtils::IsSaneBitmapSize(long width, long height, unsigned depth)
     size_t bytes = rowBytes * static_cast<size_t>(height);
     if (depth != 32)
         bytes += static_cast<size_t>(width) * 4 * static_cast<size_t>(height);
-    return bytes <= kMaxBitmapBytes;
+    return bytes <= maxBytes;
 }
 
 void CBitmapUtils::CheckBitmapSize(long width, long height, unsigned depth)
 {
-    if (!IsSaneBitmapSize(width, height, depth))
+    if (!IsSaneBitmapSize(width, height, depth, kMaxPictureBytes))
         throw XBadFormat();
 }
 

@@ -24,6 +24,13 @@ TEST(Bitmap, RowBytesAndCreationByDepth)
     EXPECT_EQ(CBitmapUtils::CalcRowBytes(10, 1, 2), 2);
     EXPECT_EQ(CBitmapUtils::CalcRowBytes(17, 8, 2), 18);
     EXPECT_EQ(CBitmapUtils::CalcRowBytes(3, 32, 4), 12);
+    // Beyond 16 bits of width x depth.
+    EXPECT_EQ(CBitmapUtils::CalcRowBytes(9000, 8, 4), 9000);
+    EXPECT_EQ(CBitmapUtils::CalcRowBytesLong(20000, 32, 4), 80000);
+    CBitmap8 wide(9000, 2, nullptr);
+    wide.SetPixel32(8999, 1, 0xFFFFFF);
+    EXPECT_EQ(wide.GetPixel32(8999, 1), 0xFFFFFFu);
+    EXPECT_EQ(wide.GetPixelPtr()[wide.GetRowBytes() + 8999], 0);
     EXPECT_EQ(CBitmapUtils::CreateDirectPixelBitmap(4, 4, 24), nullptr);
     EXPECT_EQ(CBitmapUtils::CreateDirectPixelBitmap(4, 4, 8), nullptr);
     std::unique_ptr<CABCBitmap> b16(CBitmapUtils::CreateDirectPixelBitmap(5, 3, 16));
@@ -50,6 +57,7 @@ TEST(Bitmap, SizesAreCheckedBeforeAllocation)
     EXPECT_FALSE(CBitmapUtils::IsSaneBitmapSize(70000, 1, 32));
     EXPECT_THROW(CBitmapUtils::CheckBitmapSize(20000, 20000, 32), XBadFormat);
     EXPECT_NO_THROW(CBitmapUtils::CheckBitmapSize(4096, 4096, 32));
+    EXPECT_THROW(CBitmapUtils::CheckBitmapSize(4096, 4097, 32), XBadFormat);
 }
 
 TEST(Bitmap, ThirtyTwoBitPixelsAreTheSurfaceWords)

@@ -1,0 +1,56 @@
+// The desktop theme's colours by role, the desktop's colour chooser, and the window icon, for
+// the framework's named colours and icons. No toolkit types: the framework sees only these.
+#pragma once
+#include <cstdint>
+
+namespace NSPlatform
+{
+
+class CNativeWindow;
+
+class CDisplayTheme
+{
+public:
+    enum ERole
+    {
+        kText,           // labels and buttons (theme_fg_color)
+        kDisabledText,   // insensitive widgets (insensitive_fg_color)
+        kViewText,       // lists and text views (theme_text_color)
+        kBackground,     // windows and dialogs (theme_bg_color)
+        kViewBackground, // lists and text views (theme_base_color)
+        kSelection,      // selected text and rows (theme_selected_bg_color)
+        kSelectedText,   // text on the selection (theme_selected_fg_color)
+        kBorder,         // frames and separators (borders)
+        kRoleCount
+    };
+    struct SColor
+    {
+        uint16_t mRed = 0;
+        uint16_t mGreen = 0;
+        uint16_t mBlue = 0;
+    };
+
+    // The theme's colour for the role; without a display, or when the theme does not name it,
+    // the toolkit's default theme's.
+    static SColor GetColor(ERole role);
+    // The built-in colour for the role (what GetColor falls back to).
+    static SColor GetDefaultColor(ERole role);
+
+    // Shows the colour chooser with the prompt as its title, starting from *color; true and
+    // *color changed when the user confirmed. False without a display.
+    static bool PickColor(const char* prompt, SColor* color);
+
+    // Gives the window an icon of width x height pixels, 0xAARRGGBB each (alpha 0: see
+    // through). False when the window has no native window or the pixels are unusable.
+    static bool SetWindowIcon(const CNativeWindow& window, const uint32_t* pixels, int width,
+                              int height);
+
+    // Tests put a source of their own in place of the theme, and a chooser that answers by
+    // itself; null restores the real ones.
+    using TColorSource = SColor (*)(ERole role);
+    using TPicker = bool (*)(const char* prompt, SColor* color);
+    static void SetColorSource(TColorSource source);
+    static void SetPicker(TPicker picker);
+};
+
+} // namespace NSPlatform
