@@ -13,6 +13,7 @@
 #include "framework/graphics/CPalette.h"
 #include "framework/graphics/CPixel32.h"
 #include "framework/media/CMemoryMedia.h"
+#include "platform/display/CDisplayTheme.h"
 #include "platform/files/CPosixFiles.h"
 
 #include <algorithm>
@@ -342,6 +343,33 @@ SColorIcon CBitmapUtils::MacBuildCIcon(const CBitmap32* bitmap)
     image->CloseEdit(&indices);
     icon.mImage = std::move(image);
     return icon;
+}
+
+std::vector<uint32_t> CBitmapUtils::GetIconPixels(const SColorIcon& icon)
+{
+    std::vector<uint32_t> pixels;
+    if (!icon.mImage || !icon.mMask || icon.mImage->GetWidth() != icon.mMask->GetWidth() ||
+        icon.mImage->GetHeight() != icon.mMask->GetHeight())
+        return pixels;
+    const short width = icon.mImage->GetWidth();
+    const short height = icon.mImage->GetHeight();
+    pixels.reserve(static_cast<size_t>(width) * static_cast<size_t>(height));
+    for (short y = 0; y < height; ++y)
+        for (short x = 0; x < width; ++x)
+        {
+            const uint32_t alpha = icon.mMask->IsBlack(x, y) ? 0xFF000000u : 0;
+            pixels.push_back(alpha | icon.mImage->GetPixel32(x, y));
+        }
+    return pixels;
+}
+
+bool CBitmapUtils::SetWindowIcon(const SColorIcon& icon, const NSPlatform::CNativeWindow& window)
+{
+    const std::vector<uint32_t> pixels = GetIconPixels(icon);
+    if (pixels.empty())
+        return false;
+    return NSPlatform::CDisplayTheme::SetWindowIcon(window, pixels.data(), icon.mImage->GetWidth(),
+                                                    icon.mImage->GetHeight());
 }
 
 } // namespace NSWayfarer

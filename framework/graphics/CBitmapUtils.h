@@ -8,6 +8,11 @@
 #include <memory>
 #include <vector>
 
+namespace NSPlatform
+{
+class CNativeWindow;
+}
+
 namespace NSWayfarer
 {
 
@@ -76,6 +81,11 @@ public:
     // The colour icon of a bitmap: its pixels on the system table, masked where they are not
     // the transparent colour.
     static SColorIcon MacBuildCIcon(const CBitmap32* bitmap);
+    // The icon's pixels, 0xAARRGGBB with alpha 0 where the mask is clear (empty for an icon
+    // without image or mask).
+    static std::vector<uint32_t> GetIconPixels(const SColorIcon& icon);
+    // Gives the window the icon; false when it has none to give or the window cannot take it.
+    static bool SetWindowIcon(const SColorIcon& icon, const NSPlatform::CNativeWindow& window);
 };
 
 } // namespace NSWayfarer

@@ -10,6 +10,8 @@
 namespace NSWayfarer
 {
 
+class CPalette;
+
 class CGraphicManager
 {
 public:
@@ -40,6 +42,8 @@ public:
     // when that failed.
     bool ScreenBitDepthOrPaletteChanged();
     int32_t MacGetMainDevicePaletteSeed() const;
+    // The grey-ramp palette 8-bit pictures use unless they bring their own.
+    const CPalette* GetStandardPalette() const;
     // Called after a screen change with the new state read.
     void SetScreenChangeHandler(std::function<void()> handler)
     {
