@@ -20,6 +20,20 @@ namespace
 
 CDisplayTheme::TColorSource gColorSource = nullptr;
 CDisplayTheme::TPicker gPicker = nullptr;
+CDisplayTheme::TChooserShown gChooserShown = nullptr;
+GtkWidget* gChooser = nullptr;
+
+gboolean TellChooserShown(gpointer)
+{
+    if (gChooserShown != nullptr && gChooser != nullptr)
+        gChooserShown();
+    return G_SOURCE_REMOVE;
+}
+
+void ChooserMapped(GtkWidget*, gpointer)
+{
+    g_idle_add(TellChooserShown, nullptr);
+}
 
 // The names the toolkit's themes define their palette with.
 const char* const kRoleNames[CDisplayTheme::kRoleCount] = {
@@ -71,6 +85,8 @@ bool RunChooser(const char* prompt, CDisplayTheme::SColor* color)
     const GdkRGBA start = ToRGBA(*color);
     gtk_color_chooser_set_rgba(GTK_COLOR_CHOOSER(dialog), &start);
     gtk_window_set_position(GTK_WINDOW(dialog), GTK_WIN_POS_CENTER);
+    g_signal_connect(dialog, "map", G_CALLBACK(ChooserMapped), nullptr);
+    gChooser = dialog;
     // Modal in the toolkit's own loop, like the platform's picker: nothing else of the
     // application runs until the user answers.
     const gint response = gtk_dialog_run(GTK_DIALOG(dialog));
@@ -81,6 +97,7 @@ bool RunChooser(const char* prompt, CDisplayTheme::SColor* color)
         gtk_color_chooser_get_rgba(GTK_COLOR_CHOOSER(dialog), &chosen);
         *color = FromRGBA(chosen);
     }
+    gChooser = nullptr;
     gtk_widget_destroy(dialog);
     return confirmed;
 }
@@ -117,6 +134,24 @@ bool CDisplayTheme::PickColor(const char* prompt, SColor* color)
     return RunChooser(prompt, color);
 }
 
+void CDisplayTheme::SetChooserShownHook(TChooserShown hook)
+{
+    gChooserShown = hook;
+}
+
+bool CDisplayTheme::AnswerChooser(bool confirm, const SColor* color)
+{
+    if (gChooser == nullptr)
+        return false;
+    if (confirm && color != nullptr)
+    {
+        const GdkRGBA rgba = ToRGBA(*color);
+        gtk_color_chooser_set_rgba(GTK_COLOR_CHOOSER(gChooser), &rgba);
+    }
+    gtk_dialog_response(GTK_DIALOG(gChooser), confirm ? GTK_RESPONSE_OK : GTK_RESPONSE_CANCEL);
+    return true;
+}
+
 bool CDisplayTheme::SetWindowIcon(const CNativeWindow& window, const uint32_t* pixels, int width,
                                   int height)
 {
@@ -127,9 +162,11 @@ bool CDisplayTheme::SetWindowIcon(const CNativeWindow& window, const uint32_t* p
     GdkDisplay* display = gdk_display_get_default();
     if (display == nullptr || !GDK_IS_X11_DISPLAY(display))
         return false;
-    GdkWindow* native = gdk_x11_window_lookup_for_display(display, window.GetXID());
+    const unsigned long xid = window.GetXID();
+    GdkWindow* native = xid != 0 ? gdk_x11_window_lookup_for_display(display, xid) : nullptr;
     if (native == nullptr)
         return false;
+    native = gdk_window_get_toplevel(native);
     GdkPixbuf* icon = gdk_pixbuf_new(GDK_COLORSPACE_RGB, TRUE, 8, width, height);
     if (icon == nullptr)
         return false;

@@ -40,8 +40,17 @@ public:
     // *color changed when the user confirmed. False without a display.
     static bool PickColor(const char* prompt, SColor* color);
 
+    // Called once the chooser is on the screen, from the chooser's own loop: tests and scripted
+    // demonstrations answer it from there. Null for none.
+    using TChooserShown = void (*)();
+    static void SetChooserShownHook(TChooserShown hook);
+    // Answers the chooser on the screen as the user would: OK with the colour (null: the one it
+    // shows), or Cancel. False when no chooser is shown.
+    static bool AnswerChooser(bool confirm, const SColor* color);
+
     // Gives the window an icon of width x height pixels, 0xAARRGGBB each (alpha 0: see
-    // through). False when the window has no native window or the pixels are unusable.
+    // through; at most 1024 x 1024). False when the window is not on the server yet or the
+    // pixels are unusable.
     static bool SetWindowIcon(const CNativeWindow& window, const uint32_t* pixels, int width,
                               int height);
 
