@@ -58,8 +58,9 @@ public:
     uint32_t GetPixel32(short x, short y) const;
     void SetPixel32(short x, short y, uint32_t pixel);
 
-    // The drawing port (and its surface) behind the canvas.
+    // The drawing port (and its surface) behind the canvas; the platform's name for it too.
     CDrawPort* GetDrawPort() const { return fPort.get(); }
+    CDrawPort* MacGetPixMapHandle() const { return fPort.get(); }
     // The colour table of an 8-bit bitmap, else null.
     const SColorTable* GetColorTable() const { return fTable.get(); }
     // The seed of the colour table (0 without one).
