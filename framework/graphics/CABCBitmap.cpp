@@ -182,6 +182,14 @@ uint32_t CABCBitmap::GetPixel32(short x, short y) const
     return row[static_cast<size_t>(x)];
 }
 
+void CABCBitmap::GetRow32(short y, uint32_t* out) const
+{
+    if (y < 0 || y >= fHeight || out == nullptr)
+        return;
+    SyncStore();
+    StoreRowToRGB(y, out);
+}
+
 void CABCBitmap::SetPixel32(short x, short y, uint32_t pixel)
 {
     if (x < 0 || y < 0 || x >= fWidth || y >= fHeight)

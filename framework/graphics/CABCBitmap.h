@@ -57,6 +57,8 @@ public:
     // at 8 bits the nearest colour of the table). Outside the bitmap: 0 and nothing.
     uint32_t GetPixel32(short x, short y) const;
     void SetPixel32(short x, short y, uint32_t pixel);
+    // Row y as 32-bit pixels into out (GetWidth() of them); nothing outside the bitmap.
+    void GetRow32(short y, uint32_t* out) const;
 
     // The drawing port (and its surface) behind the canvas; the platform's name for it too.
     CDrawPort* GetDrawPort() const { return fPort.get(); }

@@ -354,12 +354,16 @@ std::vector<uint32_t> CBitmapUtils::GetIconPixels(const SColorIcon& icon)
     const short width = icon.mImage->GetWidth();
     const short height = icon.mImage->GetHeight();
     pixels.reserve(static_cast<size_t>(width) * static_cast<size_t>(height));
+    std::vector<uint32_t> row(static_cast<size_t>(width));
     for (short y = 0; y < height; ++y)
+    {
+        icon.mImage->GetRow32(y, row.data());
         for (short x = 0; x < width; ++x)
         {
-            const uint32_t alpha = icon.mMask->IsBlack(x, y) ? 0xFF000000u : 0;
-            pixels.push_back(alpha | icon.mImage->GetPixel32(x, y));
+            const uint32_t rgb = CPixel32::RGB(row[static_cast<size_t>(x)]);
+            pixels.push_back(icon.mMask->IsBlack(x, y) ? (rgb | 0xFF000000u) : rgb);
         }
+    }
     return pixels;
 }
 
