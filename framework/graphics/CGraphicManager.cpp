@@ -5,6 +5,8 @@
 #include "framework/graphics/CDrawPort.h"
 #include "framework/graphics/CFontSpec.h"
 #include "platform/display/CDisplay.h"
+#include "framework/graphics/CPalette.h"
+
 #include "platform/display/CDisplayScreens.h"
 
 #include <algorithm>
@@ -184,6 +186,11 @@ uint8_t CGraphicManager::GetMainScreenBitDepth() const
 CGlobalRect CGraphicManager::GetMainScreenRect() const
 {
     return GetScreenInfo(GetMainScreenIndex()).fScreenRect;
+}
+
+const CPalette* CGraphicManager::GetStandardPalette() const
+{
+    return &CPalette::GetStandardPalette();
 }
 
 int32_t CGraphicManager::MacGetMainDevicePaletteSeed() const

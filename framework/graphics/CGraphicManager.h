@@ -12,6 +12,7 @@ namespace NSWayfarer
 {
 
 class CABCCanvas;
+class CPalette;
 
 class CGraphicManager
 {
@@ -56,6 +57,8 @@ public:
     // when that failed.
     bool ScreenBitDepthOrPaletteChanged();
     int32_t MacGetMainDevicePaletteSeed() const;
+    // The grey-ramp palette 8-bit pictures use unless they bring their own.
+    const CPalette* GetStandardPalette() const;
     // Called after a screen change with the new state read.
     void SetScreenChangeHandler(std::function<void()> handler)
     {
