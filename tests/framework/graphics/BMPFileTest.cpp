@@ -11,6 +11,7 @@
 #include <cstring>
 #include <fstream>
 #include <string>
+#include <utility>
 #include <vector>
 
 using namespace NSWayfarer;
@@ -245,4 +246,42 @@ TEST(BMPFile, EveryTruncationEndsInBadFormat)
         EXPECT_THROW(ReadBMP(cut), XBadFormat) << length;
     }
     EXPECT_EQ(ReadBMP(good), pixels);
+}
+
+// The fuzzer's seeds: small pictures of each shape the reader takes. Each must read;
+// with KELT_WRITE_FUZZ_SEEDS set to a folder they are written there.
+TEST(BMPFile, FuzzSeedsRead)
+{
+    std::vector<std::pair<std::string, std::vector<uint8_t>>> seeds;
+    const std::vector<uint32_t> p31 = Pattern(3, 1);
+    seeds.push_back({"one-row.bmp", WriteBMP(3, 1, 32, p31.data(), 12)});
+    const std::vector<uint32_t> p57 = Pattern(5, 7);
+    seeds.push_back({"five-by-seven.bmp", WriteBMP(5, 7, 32, p57.data(), 20)});
+    const uint16_t red = 0x7C00;
+    seeds.push_back({"one-pixel.bmp", WriteBMP(1, 1, 16, &red, 2)});
+    std::vector<uint8_t> topDown = WriteBMP(5, 7, 32, p57.data(), 20);
+    Put32(topDown, 22, uint32_t(-7));
+    seeds.push_back({"top-down.bmp", topDown});
+    std::vector<uint8_t> longer(WriteBMP(3, 1, 32, p31.data(), 12).size() + 68, 0);
+    {
+        const std::vector<uint8_t> plain = WriteBMP(3, 1, 32, p31.data(), 12);
+        std::copy(plain.begin(), plain.begin() + 54, longer.begin());
+        std::copy(plain.begin() + 54, plain.end(), longer.begin() + 122);
+        Put32(longer, 14, 108);
+        Put32(longer, 10, 122);
+        Put32(longer, 2, uint32_t(longer.size()));
+    }
+    seeds.push_back({"long-info-header.bmp", longer});
+
+    const char* folder = std::getenv("KELT_WRITE_FUZZ_SEEDS");
+    for (const auto& [name, bytes] : seeds)
+    {
+        EXPECT_NO_THROW(ReadBMP(bytes)) << name;
+        if (folder != nullptr)
+        {
+            std::ofstream out(std::string(folder) + "/" + name, std::ios::binary);
+            out.write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
+            EXPECT_TRUE(out.good()) << name;
+        }
+    }
 }
