@@ -299,6 +299,26 @@ bool CDrawPort::IsXorMode() const
     return fPenMode == kPatXor || fPenMode == kSrcXor;
 }
 
+class CDrawPort::CDrawScope
+{
+public:
+    explicit CDrawScope(const CDrawPort* port) : fObserver(port->fObserver)
+    {
+        if (fObserver != nullptr)
+            fObserver->SurfaceWillChange();
+    }
+    ~CDrawScope()
+    {
+        if (fObserver != nullptr)
+            fObserver->SurfaceDidChange();
+    }
+    CDrawScope(const CDrawScope&) = delete;
+    CDrawScope& operator=(const CDrawScope&) = delete;
+
+private:
+    CSurfaceObserver* fObserver;
+};
+
 cairo_t* CDrawPort::NewContext(const CRegion* extra) const
 {
     cairo_t* cr = cairo_create(fSurface);
@@ -318,6 +338,7 @@ void CDrawPort::FillShape(const CRegion& shape, const CRGBColor& color, bool xor
     visible.AndRectangle(GetPortRect());
     if (visible.IsEmpty())
         return;
+    const CDrawScope scope(this);
     if (xorMode)
     {
         XorShape(visible, color);
@@ -518,6 +539,7 @@ PangoLayout* CDrawPort::PrepareLayout(const char* text)
 void CDrawPort::DrawString(short x, short y, const char* text)
 {
     PangoLayout* layout = PrepareLayout(text);
+    const CDrawScope scope(this);
     TCairo cr(NewContext(nullptr));
     const double baseline = pango_layout_get_baseline(layout) / double(PANGO_SCALE);
     if (fTextMode == kSrcCopy)
@@ -551,6 +573,7 @@ void CDrawPort::TextBox(const char* text, const CRect& r)
     pango_layout_set_width(layout, r.GetWidth() * PANGO_SCALE);
     pango_layout_set_wrap(layout, PANGO_WRAP_WORD_CHAR);
     const CRegion box(r);
+    const CDrawScope scope(this);
     TCairo cr(NewContext(&box));
     SetSourceColor(cr.get(), fForeColor);
     cairo_move_to(cr.get(), r.fLeft, r.fTop);
@@ -562,6 +585,8 @@ void CDrawPort::CopyBits(const CDrawPort& src, const CRect& srcRect, const CRect
 {
     if (srcRect.IsEmpty() || dstRect.IsEmpty())
         return;
+    if (src.fObserver != nullptr)
+        src.fObserver->SurfaceWillBeRead();
     cairo_surface_t* source = src.fSurface;
     double sourceX = srcRect.fLeft - src.fOriginX;
     double sourceY = srcRect.fTop - src.fOriginY;
@@ -588,6 +613,7 @@ void CDrawPort::CopyBits(const CDrawPort& src, const CRect& srcRect, const CRect
         sourceX = sourceY = 0;
     }
     const CRegion box(dstRect);
+    const CDrawScope scope(this);
     TCairo cr(NewContext(&box));
     cairo_translate(cr.get(), dstRect.fLeft, dstRect.fTop);
     cairo_scale(cr.get(), double(dstRect.GetWidth()) / srcRect.GetWidth(),

@@ -34,6 +34,20 @@ struct SFontInfo
 class CDrawPort
 {
 public:
+    // Told by the port before cairo touches its surface. A bitmap whose own pixel store is
+    // not the surface (16, 8 and 1 bits) brings the surface up to date and notes that the
+    // store must be refreshed from it before its pixels are read.
+    class CSurfaceObserver
+    {
+    public:
+        virtual ~CSurfaceObserver() = default;
+        // The surface is about to be drawn into, and has been.
+        virtual void SurfaceWillChange() = 0;
+        virtual void SurfaceDidChange() = 0;
+        // The surface is about to be read (the source of a copy).
+        virtual void SurfaceWillBeRead() = 0;
+    };
+
     enum EMode : short
     {
         kSrcCopy = 0,
@@ -59,6 +73,8 @@ public:
     // A new backing store (a resize or a change of scale); the drawing state stays.
     void SetSurface(cairo_surface_t* surface);
     cairo_surface_t* GetSurface() const { return fSurface; }
+    // Not owned; null for none.
+    void SetSurfaceObserver(CSurfaceObserver* observer) { fObserver = observer; }
     // Pixels per local unit (a window on a doubled display has 2).
     double GetDeviceScale() const;
 
@@ -132,6 +148,8 @@ public:
     static std::string GetFontName(short fontNumber);
 
 private:
+    // Tells the observer before and after one drawing operation.
+    class CDrawScope;
     bool IsXorMode() const;
     // A cairo context on the surface in local coordinates, clipped to the port's clip and
     // to extra (when given).
@@ -142,6 +160,7 @@ private:
     void UpdateFont();
 
     cairo_surface_t* fSurface = nullptr;
+    CSurfaceObserver* fObserver = nullptr;
     short fOriginX = 0;
     short fOriginY = 0;
     short fGlobalX = 0;
