@@ -1,6 +1,7 @@
 #include "framework/graphics/CBMPHeader.h"
 
 #include "framework/files/XBase.h"
+#include "framework/graphics/CBitmapUtils.h"
 
 namespace NSWayfarer
 {
@@ -109,9 +110,8 @@ void CBMPHeader::Check(int64_t streamSize) const
     if (fStoredWidth <= 0 || fStoredWidth > INT16_MAX || fStoredHeight == 0 ||
         fStoredHeight > INT16_MAX || fStoredHeight < -INT16_MAX)
         throw XBadFormat();
-    const uint64_t width = static_cast<uint64_t>(fStoredWidth);
     const uint64_t height = static_cast<uint64_t>(GetPictureHeight());
-    if (width * height * 4 > kMaxPixelBytes)
+    if (!CBitmapUtils::IsSaneBitmapSize(fStoredWidth, GetPictureHeight(), 32))
         throw XBadFormat();
     const uint64_t pixelBytes = uint64_t(CalcPaddedRowBytes(fWidth)) * height;
     if (fPixelDataOffset < kSize || streamSize < 0 ||

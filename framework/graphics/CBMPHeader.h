@@ -13,9 +13,6 @@ class CBMPHeader
 public:
     static constexpr int kSize = 54;
     static constexpr uint32_t kInfoHeaderSize = 40;
-    // Pixels of one picture read from a file, as bytes of a 32-bit bitmap: a hostile header
-    // cannot make the reader ask for more.
-    static constexpr uint64_t kMaxPixelBytes = 128u * 1024 * 1024;
 
     // Width and height keep the low 16 bits of their stored 32-bit fields; the whole
     // stored values stay in fStoredWidth and fStoredHeight for the checks.
@@ -27,8 +24,9 @@ public:
     // makes it. XBadFormat when such a file could not be described.
     static CBMPHeader Make24Bit(short width, short height);
 
-    // XBadFormat unless this is an uncompressed 24-bit picture of a sane size whose pixel
-    // rows lie within the streamSize bytes that start with the header.
+    // XBadFormat unless this is an uncompressed 24-bit picture whose pixel rows lie within
+    // the streamSize bytes that start with the header, and whose 32-bit bitmap is within the
+    // size any bitmap from a file may have (so a hostile header cannot ask for gigabytes).
     void Check(int64_t streamSize) const;
 
     // Rows are stored top-down when the stored height is negative.

@@ -1,8 +1,12 @@
 #include "framework/graphics/CBMPUtils.h"
 
 #include "framework/files/XBase.h"
+#include "framework/graphics/CBitmap32.h"
+#include "framework/graphics/CBitmapUtils.h"
+#include "framework/graphics/CPixel32.h"
 
 #include <cstring>
+#include <memory>
 #include <vector>
 
 namespace NSWayfarer
@@ -24,7 +28,7 @@ void PackRow(unsigned char* out, short width, unsigned char depth, const unsigne
         {
             uint32_t pixel;
             std::memcpy(&pixel, row + 4 * x, 4);
-            rgb = pixel & 0xFFFFFF;
+            rgb = CPixel32::RGB(pixel);
             break;
         }
         case 16:
@@ -32,24 +36,80 @@ void PackRow(unsigned char* out, short width, unsigned char depth, const unsigne
             uint16_t pixel;
             std::memcpy(&pixel, row + 2 * x, 2);
             // Each 5-bit component moves to the top of its byte; the low bits stay 0.
-            rgb = (uint32_t((pixel >> 10) & 0x1F) << 19) | (uint32_t((pixel >> 5) & 0x1F) << 11) |
-                  (uint32_t(pixel & 0x1F) << 3);
+            rgb = CPixel32::Make(uint8_t(CPixel32::Red16(pixel) << 3),
+                                 uint8_t(CPixel32::Green16(pixel) << 3),
+                                 uint8_t(CPixel32::Blue16(pixel) << 3));
             break;
         }
         case 8:
-            rgb = colors[row[x]] & 0xFFFFFF;
+            rgb = CPixel32::RGB(colors[row[x]]);
             break;
         case 1:
-            rgb = (row[x >> 3] & (0x80 >> (x & 7))) != 0 ? 0x000000 : 0xFFFFFF;
+            rgb = (row[x >> 3] & (0x80 >> (x & 7))) != 0 ? CPixel32::Make(0, 0, 0)
+                                                         : CPixel32::Make(255, 255, 255);
             break;
         }
-        out[3 * x] = static_cast<unsigned char>(rgb);
-        out[3 * x + 1] = static_cast<unsigned char>(rgb >> 8);
-        out[3 * x + 2] = static_cast<unsigned char>(rgb >> 16);
+        out[3 * x] = CPixel32::Blue(rgb);
+        out[3 * x + 1] = CPixel32::Green(rgb);
+        out[3 * x + 2] = CPixel32::Red(rgb);
     }
 }
 
 } // namespace
+
+CBitmap32* CBMPUtils::UnpackBMPTo32Bit(CMedia* media)
+{
+    const TMediaPos start = media->GetPos();
+    // The header's checks come before anything is allocated for it.
+    const CBMPHeader header = ReadHeader(media);
+    std::unique_ptr<CBitmap32> bitmap(new CBitmap32(header.fWidth, header.GetPictureHeight()));
+    unsigned char* pixels = bitmap->OpenEdit();
+    ReadPixels(media, start, header, pixels, bitmap->GetRowBytes());
+    bitmap->CloseEdit(&pixels);
+    return bitmap.release();
+}
+
+void CBMPUtils::PackTo24BitBMP(CMedia* media, CABCBitmap* bitmap)
+{
+    if (bitmap == nullptr)
+        throw XBadFormat();
+    const unsigned char depth = bitmap->GetBitDepth();
+    // An 8-bit bitmap's colours come from its own table: it has no palette to ask.
+    uint32_t colors[256] = {};
+    if (depth == 8)
+    {
+        const SColorTable* table = bitmap->GetColorTable();
+        if (table == nullptr)
+            throw XBadFormat();
+        for (size_t i = 0; i < table->mEntries.size(); ++i)
+            colors[i] = CPixel32::FromColor(CRGBColor(table->mEntries[i]));
+    }
+    const unsigned char* pixels = bitmap->OpenRead();
+    try
+    {
+        WritePixels(media, bitmap->GetWidth(), bitmap->GetHeight(), depth, pixels,
+                    bitmap->GetRowBytes(), depth == 8 ? colors : nullptr);
+    }
+    catch (...)
+    {
+        bitmap->CloseRead(&pixels);
+        throw;
+    }
+    bitmap->CloseRead(&pixels);
+}
+
+std::unique_ptr<SColorIcon> CBMPUtils::MacLoadBMP32IntoCIcon(CMedia* media)
+{
+    try
+    {
+        const std::unique_ptr<CBitmap32> bitmap(UnpackBMPTo32Bit(media));
+        return std::make_unique<SColorIcon>(CBitmapUtils::MacBuildCIcon(bitmap.get()));
+    }
+    catch (...)
+    {
+        return nullptr;
+    }
+}
 
 TMediaPos CBMPUtils::Calc24BitBMPSize(short width, short height)
 {
@@ -88,7 +148,7 @@ void CBMPUtils::ReadPixels(CMedia* media, TMediaPos start, const CBMPHeader& hea
         for (int x = 0; x < width; ++x)
         {
             const unsigned char* p = buffer.data() + 3 * x;
-            const uint32_t pixel = (uint32_t(p[2]) << 16) | (uint32_t(p[1]) << 8) | p[0];
+            const uint32_t pixel = CPixel32::Make(p[2], p[1], p[0]);
             std::memcpy(row + 4 * x, &pixel, 4);
         }
     }

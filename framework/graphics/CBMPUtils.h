@@ -6,12 +6,14 @@
 #include "framework/media/CMedia.h"
 
 #include <cstdint>
+#include <memory>
 
 namespace NSWayfarer
 {
 
 class CABCBitmap;
 class CBitmap32;
+struct SColorIcon;
 
 class CBMPUtils
 {
@@ -25,6 +27,9 @@ public:
     // through their own colour table, 1-bit ones as black and white. XBadFormat for a
     // depth that has no such picture, before anything is written.
     static void PackTo24BitBMP(CMedia* media, CABCBitmap* bitmap);
+    // The colour icon of the BMP at the stream's position (its bottom-left colour left out);
+    // null when the picture cannot be read or the icon made.
+    static std::unique_ptr<SColorIcon> MacLoadBMP32IntoCIcon(CMedia* media);
     // Bytes PackTo24BitBMP writes for a width x height bitmap.
     static TMediaPos Calc24BitBMPSize(short width, short height);
 

@@ -1,5 +1,7 @@
 #include "framework/graphics/CGraphicManager.h"
 
+#include "framework/graphics/CBitmapDest.h"
+
 #include "platform/display/CDisplayScreens.h"
 
 #include <algorithm>
@@ -24,6 +26,13 @@ CScreenInfo::SRect ToRect(const NSPlatform::SDisplayRect& r)
 CGraphicManager::CGraphicManager()
 {
     fMacMainDevicePaletteSeed = NSPlatform::CDisplayScreens::GetConfigurationSeed();
+}
+
+CGraphicManager::~CGraphicManager() = default;
+
+CBitmapDest* CGraphicManager::CreateBitmapDestForMainScreen()
+{
+    return new CBitmapDest();
 }
 
 unsigned short CGraphicManager::CountScreens() const
@@ -100,6 +109,8 @@ bool CGraphicManager::ScreenBitDepthOrPaletteChanged()
 {
     try
     {
+        fBitmapDest.reset();
+        fBitmapDest.reset(CreateBitmapDestForMainScreen());
         if (fScreenChanged)
             fScreenChanged();
         return true;

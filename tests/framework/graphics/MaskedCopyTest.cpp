@@ -82,8 +82,7 @@ TEST(MaskedCopy, HonoursClipSourceEdgeMaskSizeAndScale)
         for (int x = 0; x < 8; ++x)
         {
             const bool copied = (x / 2 + y / 2) % 2 == 0;
-            EXPECT_EQ(doubled.Pixel(x, y),
-                      copied ? SMaskedSource::Value(x / 2, y / 2) : 0xABCDEFu);
+            EXPECT_EQ(doubled.Pixel(x, y), copied ? SMaskedSource::Value(x / 2, y / 2) : 0xABCDEFu);
         }
 }
 
