@@ -17,9 +17,13 @@ CBitmapCache::~CBitmapCache()
 
 void CBitmapCache::Register(CABCBitmap* bitmap, TBitmapID id)
 {
-    std::unique_ptr<CABCBitmap> owned(bitmap);
-    if (!owned)
+    if (bitmap == nullptr)
         return;
+    // A bitmap the cache already owns is not taken a second time: it would be freed twice.
+    if (std::any_of(fEntries.begin(), fEntries.end(),
+                    [bitmap](const SEntry& e) { return e.mBitmap.get() == bitmap; }))
+        return;
+    std::unique_ptr<CABCBitmap> owned(bitmap);
     fEntries.push_back(SEntry{id, std::move(owned)});
 }
 

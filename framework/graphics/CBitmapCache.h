@@ -22,8 +22,9 @@ public:
     CBitmapCache(const CBitmapCache&) = delete;
     CBitmapCache& operator=(const CBitmapCache&) = delete;
 
-    // Appends an entry and takes the bitmap over (null is not registered). An identifier
-    // registered twice has two entries; lookups find the first.
+    // Appends an entry and takes the bitmap over (null, or a bitmap the cache already owns,
+    // is not registered). An identifier registered twice has two entries; lookups find the
+    // first.
     void Register(CABCBitmap* bitmap, TBitmapID id);
     // The first entry's bitmap, or null.
     CABCBitmap* Find(TBitmapID id) const;

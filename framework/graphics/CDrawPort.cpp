@@ -640,6 +640,8 @@ void CDrawPort::CopyMask(const CDrawPort& src, const unsigned char* mask, long m
     part.Intersect(src.GetPortRect());
     if (part.IsEmpty() || mask == nullptr)
         return;
+    if (src.fObserver != nullptr)
+        src.fObserver->SurfaceWillBeRead();
     // The mask's part as an 8-bit alpha surface: all or nothing per pixel.
     const int width = part.GetWidth();
     const int height = part.GetHeight();
@@ -683,6 +685,7 @@ void CDrawPort::CopyMask(const CDrawPort& src, const unsigned char* mask, long m
         cairo_paint(copy.get());
         source = snapshot.get();
     }
+    const CDrawScope scope(this);
     TCairo cr(NewContext(&box));
     cairo_translate(cr.get(), left, top);
     if (snapshot)

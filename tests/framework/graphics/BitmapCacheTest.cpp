@@ -179,7 +179,10 @@ TEST(BitmapCache, OrderAndFlushing)
     cache.Register(other, TBitmapID(8));
     cache.Register(second, TBitmapID(7));
     cache.Register(nullptr, TBitmapID(9));
+    // Taken once only, or it would be freed twice.
+    cache.Register(other, TBitmapID(10));
     EXPECT_EQ(cache.CountEntries(), 3u);
+    EXPECT_EQ(cache.Find(TBitmapID(10)), nullptr);
     EXPECT_EQ(cache.Find(TBitmapID(7)), first);
     EXPECT_EQ(cache.Find(TBitmapID(9)), nullptr);
     cache.Flush(TBitmapID(7));

@@ -1,8 +1,10 @@
 // Transparent bitmaps: the mask from the bottom-left colour, a given mask, the 8-bit copy,
 // and drawing through the mask onto a canvas.
 #include "framework/graphics/CBitmap1.h"
+#include "framework/graphics/CBitmap16.h"
 #include "framework/graphics/CBitmap32.h"
 #include "framework/graphics/CBitmap8.h"
+#include "framework/graphics/CPixel32.h"
 #include "framework/graphics/CTransparentBitmap.h"
 
 #include "SurfaceCanvas.h"
@@ -146,4 +148,18 @@ TEST(TransparentBitmap, DrawingCopiesOnlyTheMaskedPixels)
     EXPECT_EQ(part.Pixel(0, 0), 0x123456u);
     EXPECT_EQ(part.Pixel(2, 1), 0x123456u);
     EXPECT_EQ(part.Pixel(4, 1), 0x123456u);
+}
+
+TEST(TransparentBitmap, DrawingIntoAStoreOfAnotherDepthReachesItsPixels)
+{
+    const auto picture = Picture();
+    CBitmap16 target(12, 5);
+    target.Erase(CRGBColor::kWhite);
+    target.DrawTransparentBitmap(0, 0, picture.get());
+    for (short y = 0; y < 5; ++y)
+        for (short x = 0; x < 12; ++x)
+            EXPECT_EQ(target.GetPixel32(x, y),
+                      Opaque(x, y) ? CPixel32::From16(CPixel32::To16(Get(*picture, x, y)))
+                                   : 0xFFFFFFu)
+                << x << "," << y;
 }
