@@ -33,7 +33,7 @@ CABCBitmap::CABCBitmap(short width, short height, unsigned char depth, const SCo
         else
         {
             // Rows on 4-byte boundaries, as the platform's pixel stores have them.
-            fRowBytes = CBitmapUtils::CalcRowBytes(width, depth, 4);
+            fRowBytes = CBitmapUtils::CalcRowBytesLong(width, depth, 4);
             fOwnStore.reset(new unsigned char[static_cast<size_t>(fRowBytes) * height]());
             fPixels = fOwnStore.get();
             if (table != nullptr)

@@ -13,6 +13,7 @@
 #include "framework/graphics/CPalette.h"
 #include "framework/graphics/CPixel32.h"
 #include "framework/media/CMemoryMedia.h"
+#include "platform/display/CDisplayTheme.h"
 #include "platform/files/CPosixFiles.h"
 
 #include <algorithm>
@@ -27,15 +28,20 @@ SColorIcon& SColorIcon::operator=(SColorIcon&&) noexcept = default;
 
 unsigned short CBitmapUtils::CalcRowBytes(short width, unsigned char depth, long alignment)
 {
-    const auto bits = static_cast<uint16_t>(width * depth);
-    unsigned long bytes = (static_cast<unsigned long>(bits) + 7) / 8;
-    if (alignment > 1)
-        bytes = (bytes + static_cast<unsigned long>(alignment) - 1) /
-                static_cast<unsigned long>(alignment) * static_cast<unsigned long>(alignment);
-    return static_cast<unsigned short>(bytes);
+    return static_cast<unsigned short>(CalcRowBytesLong(width, depth, alignment));
 }
 
-bool CBitmapUtils::IsSaneBitmapSize(long width, long height, unsigned depth)
+long CBitmapUtils::CalcRowBytesLong(long width, unsigned depth, long alignment)
+{
+    if (width <= 0)
+        return 0;
+    long bytes = (width * static_cast<long>(depth) + 7) / 8;
+    if (alignment > 1)
+        bytes = (bytes + alignment - 1) / alignment * alignment;
+    return bytes;
+}
+
+bool CBitmapUtils::IsSaneBitmapSize(long width, long height, unsigned depth, size_t maxBytes)
 {
     if (width <= 0 || height <= 0 || width > 32767 || height > 32767)
         return false;
@@ -47,12 +53,12 @@ bool CBitmapUtils::IsSaneBitmapSize(long width, long height, unsigned depth)
     size_t bytes = rowBytes * static_cast<size_t>(height);
     if (depth != 32)
         bytes += static_cast<size_t>(width) * 4 * static_cast<size_t>(height);
-    return bytes <= kMaxBitmapBytes;
+    return bytes <= maxBytes;
 }
 
 void CBitmapUtils::CheckBitmapSize(long width, long height, unsigned depth)
 {
-    if (!IsSaneBitmapSize(width, height, depth))
+    if (!IsSaneBitmapSize(width, height, depth, kMaxPictureBytes))
         throw XBadFormat();
 }
 
@@ -337,6 +343,33 @@ SColorIcon CBitmapUtils::MacBuildCIcon(const CBitmap32* bitmap)
     image->CloseEdit(&indices);
     icon.mImage = std::move(image);
     return icon;
+}
+
+std::vector<uint32_t> CBitmapUtils::GetIconPixels(const SColorIcon& icon)
+{
+    std::vector<uint32_t> pixels;
+    if (!icon.mImage || !icon.mMask || icon.mImage->GetWidth() != icon.mMask->GetWidth() ||
+        icon.mImage->GetHeight() != icon.mMask->GetHeight())
+        return pixels;
+    const short width = icon.mImage->GetWidth();
+    const short height = icon.mImage->GetHeight();
+    pixels.reserve(static_cast<size_t>(width) * static_cast<size_t>(height));
+    for (short y = 0; y < height; ++y)
+        for (short x = 0; x < width; ++x)
+        {
+            const uint32_t alpha = icon.mMask->IsBlack(x, y) ? 0xFF000000u : 0;
+            pixels.push_back(alpha | icon.mImage->GetPixel32(x, y));
+        }
+    return pixels;
+}
+
+bool CBitmapUtils::SetWindowIcon(const SColorIcon& icon, const NSPlatform::CNativeWindow& window)
+{
+    const std::vector<uint32_t> pixels = GetIconPixels(icon);
+    if (pixels.empty())
+        return false;
+    return NSPlatform::CDisplayTheme::SetWindowIcon(window, pixels.data(), icon.mImage->GetWidth(),
+                                                    icon.mImage->GetHeight());
 }
 
 } // namespace NSWayfarer

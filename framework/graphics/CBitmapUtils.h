@@ -8,6 +8,11 @@
 #include <memory>
 #include <vector>
 
+namespace NSPlatform
+{
+class CNativeWindow;
+}
+
 namespace NSWayfarer
 {
 
@@ -32,15 +37,21 @@ struct SColorIcon
 class CBitmapUtils
 {
 public:
-    // Most pixel bytes a bitmap made from a file may have (256 MiB).
+    // Most pixel bytes any bitmap may have (256 MiB: an off-screen copy of the largest screens),
+    // and one decoded from a file (64 MiB: a 4096 x 4096 picture at 32 bits).
     static constexpr size_t kMaxBitmapBytes = size_t(256) << 20;
+    static constexpr size_t kMaxPictureBytes = size_t(64) << 20;
 
-    // ceil(width x depth / 8) rounded up to a multiple of alignment (width x depth in 16 bits).
+    // ceil(width x depth / 8) rounded up to a multiple of alignment. The product is taken in
+    // 32 bits (in 16 it wrapped for rows of 8 KiB and more); rows longer than 65535 bytes do
+    // not fit the result: use CalcRowBytesLong.
     static unsigned short CalcRowBytes(short width, unsigned char depth, long alignment);
-    // Width and height in 1 to 32767 and the pixels within kMaxBitmapBytes: what a size read
-    // from a file must pass before anything is allocated for it.
-    static bool IsSaneBitmapSize(long width, long height, unsigned depth);
-    // Throws XBadFormat unless IsSaneBitmapSize.
+    static long CalcRowBytesLong(long width, unsigned depth, long alignment);
+    // Width and height in 1 to 32767 and the pixels within the limit.
+    static bool IsSaneBitmapSize(long width, long height, unsigned depth,
+                                 size_t maxBytes = kMaxBitmapBytes);
+    // What a size read from a file must pass before anything is allocated for it: sane within
+    // kMaxPictureBytes, else XBadFormat.
     static void CheckBitmapSize(long width, long height, unsigned depth);
 
     // Depth 8: a CBitmap8 with the destination's table; else CreateDirectPixelBitmap.
@@ -70,6 +81,11 @@ public:
     // The colour icon of a bitmap: its pixels on the system table, masked where they are not
     // the transparent colour.
     static SColorIcon MacBuildCIcon(const CBitmap32* bitmap);
+    // The icon's pixels, 0xAARRGGBB with alpha 0 where the mask is clear (empty for an icon
+    // without image or mask).
+    static std::vector<uint32_t> GetIconPixels(const SColorIcon& icon);
+    // Gives the window the icon; false when it has none to give or the window cannot take it.
+    static bool SetWindowIcon(const SColorIcon& icon, const NSPlatform::CNativeWindow& window);
 };
 
 } // namespace NSWayfarer

@@ -1,6 +1,7 @@
 #include "framework/graphics/CGraphicManager.h"
 
 #include "framework/graphics/CBitmapDest.h"
+#include "framework/graphics/CPalette.h"
 
 #include "platform/display/CDisplayScreens.h"
 
@@ -88,6 +89,11 @@ uint8_t CGraphicManager::GetMainScreenBitDepth() const
 CScreenInfo::SRect CGraphicManager::GetMainScreenRect() const
 {
     return GetScreenInfo(GetMainScreenIndex()).fScreenRect;
+}
+
+const CPalette* CGraphicManager::GetStandardPalette() const
+{
+    return &CPalette::GetStandardPalette();
 }
 
 int32_t CGraphicManager::MacGetMainDevicePaletteSeed() const

@@ -12,6 +12,7 @@ namespace NSWayfarer
 {
 
 class CBitmapDest;
+class CPalette;
 
 class CGraphicManager
 {
@@ -49,6 +50,8 @@ public:
     // screens (the application's bitmap cache); false when either failed.
     bool ScreenBitDepthOrPaletteChanged();
     int32_t MacGetMainDevicePaletteSeed() const;
+    // The grey-ramp palette 8-bit pictures use unless they bring their own.
+    const CPalette* GetStandardPalette() const;
     // Called after a screen change with the new state read.
     void SetScreenChangeHandler(std::function<void()> handler)
     {

@@ -35,6 +35,26 @@ public:
     // 0x00RRGGBB from the high bytes, the pixel value of a 32-bit surface.
     uint32_t GetPixel32() const;
 
+    // Shows the desktop's colour chooser with the prompt, starting from this colour, which
+    // becomes the user's choice when confirmed. False when cancelled (or without a display).
+    bool LetUserPick(const char* prompt);
+
+    // The desktop theme's colours (see CRGBColor.cpp for which theme colour answers which
+    // number); the boolean arguments of the list-view colours do not change them.
+    static CRGBColor GetHighLightColor();
+    static CRGBColor MacGetAppearanceTextColor(short themeTextColor);
+    static CRGBColor GetListViewTextColor(bool active);
+    static CRGBColor GetBevelButtonTextColor(bool enabled, bool pressed);
+    static CRGBColor MacGetAppearanceBrushColor(short themeBrush);
+    static CRGBColor GetListViewSeparatorColor(bool active);
+    static CRGBColor GetListViewSortBackgroundColor(bool active);
+    static CRGBColor GetListViewBackgroundColor(bool active);
+    // Fixed, whatever the theme.
+    static CRGBColor GetMetallicLight();
+    static CRGBColor GetMetallicBackground();
+    static CRGBColor GetMetallicShadow();
+    static CRGBColor GetDocumentBackground();
+
     static const CRGBColor kWhite;
     static const CRGBColor kBlack;
     static const CRGBColor kGray;

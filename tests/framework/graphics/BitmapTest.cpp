@@ -24,6 +24,13 @@ TEST(Bitmap, RowBytesAndCreationByDepth)
     EXPECT_EQ(CBitmapUtils::CalcRowBytes(10, 1, 2), 2);
     EXPECT_EQ(CBitmapUtils::CalcRowBytes(17, 8, 2), 18);
     EXPECT_EQ(CBitmapUtils::CalcRowBytes(3, 32, 4), 12);
+    // Beyond 16 bits of width x depth.
+    EXPECT_EQ(CBitmapUtils::CalcRowBytes(9000, 8, 4), 9000);
+    EXPECT_EQ(CBitmapUtils::CalcRowBytesLong(20000, 32, 4), 80000);
+    CBitmap8 wide(9000, 2, nullptr);
+    wide.SetPixel32(8999, 1, 0xFFFFFF);
+    EXPECT_EQ(wide.GetPixel32(8999, 1), 0xFFFFFFu);
+    EXPECT_EQ(wide.GetPixelPtr()[wide.GetRowBytes() + 8999], 0);
     EXPECT_EQ(CBitmapUtils::CreateDirectPixelBitmap(4, 4, 24), nullptr);
     EXPECT_EQ(CBitmapUtils::CreateDirectPixelBitmap(4, 4, 8), nullptr);
     std::unique_ptr<CABCBitmap> b16(CBitmapUtils::CreateDirectPixelBitmap(5, 3, 16));
@@ -50,6 +57,7 @@ TEST(Bitmap, SizesAreCheckedBeforeAllocation)
     EXPECT_FALSE(CBitmapUtils::IsSaneBitmapSize(70000, 1, 32));
     EXPECT_THROW(CBitmapUtils::CheckBitmapSize(20000, 20000, 32), XBadFormat);
     EXPECT_NO_THROW(CBitmapUtils::CheckBitmapSize(4096, 4096, 32));
+    EXPECT_THROW(CBitmapUtils::CheckBitmapSize(4096, 4097, 32), XBadFormat);
 }
 
 TEST(Bitmap, ThirtyTwoBitPixelsAreTheSurfaceWords)
@@ -130,6 +138,60 @@ TEST(Bitmap, DrawingWhileOpenForEditReachesThePointer)
     EXPECT_EQ(reinterpret_cast<uint16_t*>(p)[0], 0x7FFF);
     EXPECT_EQ(reinterpret_cast<uint16_t*>(p)[1], CPixel32::Make16(1, 2, 3));
     b.CloseEdit(&p);
+}
+
+TEST(BitmapEditing, ReplaceGreyOutAndBackground)
+{
+    CBitmap32 b(3, 2);
+    b.Erase(CRGBColor(0x10FF, 0x2000, 0x3000));
+    b.SetPixel32(1, 0, 0xFFFFFF);
+    b.SetPixel32(2, 0, 0x102031);
+    // Only the high bytes count: 0x10FF finds 0x10.
+    CBitmapUtils::SearchAndReplace32Bit(&b, CRGBColor(0xAB00, 0, 0),
+                                        CRGBColor(0x1000, 0x20AA, 0x3001));
+    EXPECT_EQ(b.GetPixel32(0, 0), 0xAB0000u);
+    EXPECT_EQ(b.GetPixel32(2, 1), 0xAB0000u);
+    EXPECT_EQ(b.GetPixel32(2, 0), 0x102031u);
+    EXPECT_EQ(b.GetPixel32(1, 0), 0xFFFFFFu);
+    // The bottom-left colour is the background.
+    CBitmapUtils::ChangeBitmapBackground(&b, CRGBColor(0, 0x1100, 0));
+    EXPECT_EQ(b.GetPixel32(0, 1), 0x001100u);
+    EXPECT_EQ(b.GetPixel32(2, 0), 0x102031u);
+    // (pixel + tint) / 2 per component, except the kept colour.
+    CBitmapUtils::GrayOutBitmap(&b, CRGBColor::kWhite, CRGBColor(0x8000, 0x8000, 0x8100));
+    EXPECT_EQ(b.GetPixel32(1, 0), 0xFFFFFFu);
+    EXPECT_EQ(b.GetPixel32(2, 0), CPixel32::Make(0x48, 0x50, 0x59));
+    EXPECT_EQ(b.GetPixel32(0, 1), CPixel32::Make(0x40, 0x48, 0x40));
+}
+
+TEST(BitmapEditing, MasksAndTheColourIcon)
+{
+    CBitmap32 b(10, 4);
+    b.Erase(CRGBColor::kWhite);
+    b.SetPixel32(9, 0, 0x00FF00);
+    b.SetPixel32(3, 1, 0x00FF00);
+    b.SetPixel32(0, 3, 0x00FF00);
+    b.SetPixel32(4, 3, 0x00FF00);
+    // Rows 1 and 2 from (2, 1): the bit of (3, 1) is column 1 of row 0.
+    const std::unique_ptr<CBitmap1> mask(
+        CBitmapUtils::BuildMask(&b, 2, 1, 8, 2, CRGBColor(0, 0xFF00, 0)));
+    ASSERT_EQ(mask->GetWidth(), 10);
+    ASSERT_EQ(mask->GetHeight(), 4);
+    for (short y = 0; y < 4; ++y)
+        for (short x = 0; x < 10; ++x)
+            EXPECT_EQ(mask->IsBlack(x, y), x == 1 && y == 0) << x << "," << y;
+
+    // The icon: the bottom-left colour (green here) is see-through.
+    b.SetPixel32(5, 2, 0x000000);
+    const SColorIcon icon = CBitmapUtils::MacBuildCIcon(&b);
+    const std::vector<uint32_t> pixels = CBitmapUtils::GetIconPixels(icon);
+    ASSERT_EQ(pixels.size(), 40u);
+    EXPECT_EQ(pixels[0], 0xFFFFFFFFu);
+    EXPECT_EQ(pixels[30] >> 24, 0u);
+    EXPECT_EQ(pixels[34] >> 24, 0u);
+    EXPECT_EQ(pixels[25], 0xFF000000u);
+    EXPECT_EQ(icon.mImage->GetBitDepth(), 8);
+    EXPECT_TRUE(CBitmapUtils::GetIconPixels(SColorIcon()).empty());
 }
 
 } // namespace
