@@ -12,6 +12,7 @@
 #include "framework/files/CFileCreator.h"
 #include "framework/files/CUnknownFileType.h"
 #include "framework/files/XBase.h"
+#include "framework/graphics/CBitmapCache.h"
 #include "framework/graphics/CGraphicManager.h"
 #include "framework/text/CStringManager.h"
 #include "framework/text/StringUtilities.h"
@@ -179,6 +180,28 @@ CFileSpec CApplication::GetFileSpecForCurrentApplication()
     return CFileSpec::FromPath(path);
 }
 
+void CApplication::ScreenBitmapDestChanged(const CBitmapDest*)
+{
+    if (fDefaultBitmapCache)
+        fDefaultBitmapCache->FlushAll();
+}
+
+CABCBitmap* CApplication::GetBitmap(const CBitmapDest* dest, TBitmapID id)
+{
+    // Pictures asked for before Initialize still have a cache to live in.
+    if (!fDefaultBitmapCache)
+        fDefaultBitmapCache = new CBitmapCache;
+    if (CABCBitmap* bitmap = fDefaultBitmapCache->Find(id))
+        return bitmap;
+    return fDefaultBitmapCache->LoadAndRegisterFromJPEGResource(dest, id);
+}
+
+void CApplication::FlushBitmap(TBitmapID id)
+{
+    if (fDefaultBitmapCache)
+        fDefaultBitmapCache->Flush(id);
+}
+
 CApplication* CApplication::Get()
 {
     return static_cast<CApplication*>(CLowLevelApplication::Get());
@@ -195,7 +218,7 @@ void CApplication::Dispose()
         std::set_new_handler(fPreviousNewHandler);
         fGrowZoneInstalled = false;
     }
-    // The picture cache slot stays empty until the bitmap layer fills it.
+    delete fDefaultBitmapCache;
     fDefaultBitmapCache = nullptr;
     if (fOwnsStringManager)
     {
@@ -240,14 +263,16 @@ void CApplication::UnregisterWindowSystem(CApplicationWindowSystem* system)
 void CApplication::Initialize()
 {
     fIdleRate = 50;
-    fDefaultBitmapCache = nullptr;
+    if (!fDefaultBitmapCache)
+        fDefaultBitmapCache = new CBitmapCache;
     if (!CGraphicManager::gGraphicMgr)
     {
         CGraphicManager::gGraphicMgr = new CGraphicManager;
         fOwnsGraphicManager = true;
     }
-    CGraphicManager::gGraphicMgr->SetScreenChangeHandler([this]
-                                                         { ScreenBitmapDestChanged(nullptr); });
+    CGraphicManager::gGraphicMgr->SetScreenChangeHandler(
+        [this]
+        { ScreenBitmapDestChanged(CGraphicManager::gGraphicMgr->GetBitmapDestForMainScreen()); });
     CGraphicManager::gGraphicMgr->ScreenBitDepthOrPaletteChanged();
     if (!CStringManager::gStringMgr)
     {

@@ -4,6 +4,7 @@
 
 #include "framework/application/CApplicationStartupInfo.h"
 #include "framework/application/CLowLevelApplication.h"
+#include "framework/graphics/TBitmapID.h"
 
 #include <atomic>
 #include <cstdint>
@@ -23,6 +24,7 @@ struct SEventRecord;
 namespace NSWayfarer
 {
 
+class CABCBitmap;
 class CApplicationToolbar;
 class CApplicationWindowSystem;
 class CBitmapCache;
@@ -120,7 +122,12 @@ public:
     virtual CMenuBar* GetMenuBar() { return nullptr; }
     virtual void SetupMenus(CMenuBar*) {}
     virtual void HandleKeyDownUp(const CKeySpec*) {}
-    virtual void ScreenBitmapDestChanged(const CBitmapDest*) {}
+    // The screen's format changed: cached pictures are decoded again on their next use.
+    virtual void ScreenBitmapDestChanged(const CBitmapDest* dest);
+    // The cached picture of id; on a miss "JPEG" resource id.GetResourceNumber() decoded for dest
+    // and kept. The loader's exceptions go on.
+    virtual CABCBitmap* GetBitmap(const CBitmapDest* dest, TBitmapID id);
+    virtual void FlushBitmap(TBitmapID id);
     virtual void OpenDragNDropDirectory(const CDirSpec*) {}
     virtual void OpenDragNDropFile(const CFileSpec*, const CUnknownFileType*, const CFileCreator*)
     {

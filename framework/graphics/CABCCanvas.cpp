@@ -2,6 +2,15 @@
 
 #include "framework/graphics/CDrawPort.h"
 
+#include "framework/application/CApplication.h"
+#include "framework/files/XBase.h"
+#include "framework/graphics/CABCBitmap.h"
+#include "framework/graphics/CABCBitmapSequence.h"
+#include "framework/graphics/CBitmap1.h"
+#include "framework/graphics/CBitmap32.h"
+#include "framework/graphics/CGraphicManager.h"
+#include "framework/graphics/CTransparentBitmap.h"
+
 namespace NSWayfarer
 {
 
@@ -171,6 +180,141 @@ CFontSpec CABCCanvas::GetDefaultTinyFontSpec()
     static const CFontSpec font(
         CFontSpec::MacGetAppearanceFont(CFontSpec::kThemeApplicationFont).GetName(), 9);
     return font;
+}
+
+void CABCCanvas::DrawBitmap(short x, short y, const CABCBitmap* bitmap, short sx, short sy, short w,
+                            short h)
+{
+    if (bitmap != nullptr)
+        bitmap->DrawBitmapToCanvas(this, x, y, sx, sy, w, h);
+}
+
+void CABCCanvas::DrawBitmap(short x, short y, const CABCBitmap* bitmap)
+{
+    if (bitmap != nullptr)
+        bitmap->DrawBitmapToCanvas(this, x, y, 0, 0, bitmap->GetWidth(), bitmap->GetHeight());
+}
+
+CABCBitmap* CABCCanvas::GetCachedBitmap(TBitmapID id)
+{
+    CApplication* app = CApplication::Get();
+    if (app == nullptr)
+        throw XNotFound();
+    const CBitmapDest* dest = CGraphicManager::gGraphicMgr != nullptr
+                                  ? CGraphicManager::gGraphicMgr->GetBitmapDestForMainScreen()
+                                  : nullptr;
+    CABCBitmap* bitmap = app->GetBitmap(dest, id);
+    if (bitmap == nullptr)
+        throw XNotFound();
+    return bitmap;
+}
+
+void CABCCanvas::TouchBitmap(TBitmapID id)
+{
+    GetCachedBitmap(id);
+}
+
+void CABCCanvas::GetBitmapSize(TBitmapID id, short* width, short* height)
+{
+    const CABCBitmap* bitmap = GetCachedBitmap(id);
+    if (width != nullptr)
+        *width = bitmap->GetWidth();
+    if (height != nullptr)
+        *height = bitmap->GetHeight();
+}
+
+void CABCCanvas::FlushBitmap(TBitmapID id)
+{
+    if (CApplication* app = CApplication::Get())
+        app->FlushBitmap(id);
+}
+
+void CABCCanvas::DrawBitmap(short x, short y, TBitmapID id)
+{
+    try
+    {
+        DrawBitmap(x, y, GetCachedBitmap(id));
+    }
+    catch (...)
+    {
+    }
+}
+
+void CABCCanvas::DrawBitmap(short x, short y, TBitmapID id, short sx, short sy, short w, short h)
+{
+    try
+    {
+        DrawBitmap(x, y, GetCachedBitmap(id), sx, sy, w, h);
+    }
+    catch (...)
+    {
+    }
+}
+
+void CABCCanvas::DrawBitmapSequence(short x, short y, const CABCBitmapSequence* sequence,
+                                    unsigned short frame)
+{
+    if (sequence == nullptr)
+        return;
+    const CABCBitmap* picture = GetCachedBitmap(sequence->GetBitmapID());
+    const CRect r = sequence->GetFrameRect(picture->GetWidth(), picture->GetHeight(), frame);
+    DrawBitmap(x, y, picture, r.fLeft, r.fTop, r.GetWidth(), r.GetHeight());
+}
+
+void CABCCanvas::DrawTransparentBitmap(short x, short y, const CTransparentBitmap* bitmap, short sx,
+                                       short sy, short w, short h)
+{
+    if (fProxy == nullptr || bitmap == nullptr || bitmap->GetBitmap() == nullptr ||
+        bitmap->GetMask() == nullptr || w <= 0 || h <= 0)
+        return;
+    fProxy->MacLatchForeColor(CRGBColor::kBlack);
+    CDrawPort* port = PreparePort();
+    const CDrawPort* source = bitmap->GetBitmap()->GetDrawPort();
+    if (port == nullptr || source == nullptr)
+        return;
+    const CBitmap1* mask = bitmap->GetMask();
+    const unsigned char* bits = mask->OpenRead();
+    port->CopyMask(*source, bits, mask->GetRowBytes(), mask->GetWidth(), mask->GetHeight(),
+                   CRect(sx, sy, static_cast<short>(sx + w), static_cast<short>(sy + h)), x, y);
+    mask->CloseRead(&bits);
+}
+
+void CABCCanvas::DrawTransparentBitmap(short x, short y, const CTransparentBitmap* bitmap)
+{
+    if (bitmap != nullptr)
+        DrawTransparentBitmap(x, y, bitmap, 0, 0, bitmap->GetWidth(), bitmap->GetHeight());
+}
+
+void CABCCanvas::DrawTransparentBitmap(short x, short y, const CBitmap32* bitmap, short sx,
+                                       short sy, short w, short h)
+{
+    if (bitmap == nullptr || w <= 0 || h <= 0)
+        return;
+    const CTransparentBitmap transparent(bitmap, sx, sy, w, h);
+    DrawTransparentBitmap(x, y, &transparent);
+}
+
+void CABCCanvas::DrawTransparentBitmap(short x, short y, const CBitmap32* bitmap)
+{
+    if (bitmap != nullptr)
+        DrawTransparentBitmap(x, y, bitmap, 0, 0, bitmap->GetWidth(), bitmap->GetHeight());
+}
+
+void CABCCanvas::DrawTransparentBitmap(short x, short y, const TBitmapID& id, short sx, short sy,
+                                       short w, short h)
+{
+    if (w <= 0 || h <= 0)
+        return;
+    const CTransparentBitmap transparent(id, sx, sy, w, h);
+    DrawTransparentBitmap(x, y, &transparent);
+}
+
+void CABCCanvas::DrawTransparentBitmap(short x, short y, const TBitmapID& id)
+{
+    short width = 0;
+    short height = 0;
+    GetBitmapSize(id, &width, &height);
+    DrawTransparentBitmap(x, y, id, 0, 0, width, height);
 }
 
 } // namespace NSWayfarer

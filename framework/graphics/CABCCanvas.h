@@ -7,12 +7,16 @@
 #include "framework/graphics/CFontSpec.h"
 #include "framework/graphics/CLocalRect.h"
 #include "framework/graphics/CRGBColor.h"
+#include "framework/graphics/TBitmapID.h"
 
 namespace NSWayfarer
 {
 
 class CABCBitmap;
+class CABCBitmapSequence;
+class CBitmap32;
 class CDrawPort;
+class CTransparentBitmap;
 
 class CABCCanvas
 {
@@ -61,6 +65,41 @@ public:
     short GetTextBaseline(const CFontSpec& font);
     // (0, 0, width, height).
     void GetTextRect(CLocalRect* r, const char* text, const CFontSpec& font);
+
+    // The w x h rectangle at (sx, sy) of the bitmap to (x, y), source copy, by the bitmap's
+    // own DrawBitmapToCanvas; the second form copies the whole bitmap.
+    void DrawBitmap(short x, short y, const CABCBitmap* bitmap, short sx, short sy, short w,
+                    short h);
+    void DrawBitmap(short x, short y, const CABCBitmap* bitmap);
+
+    // --- Pictures by identifier, from the application's bitmap cache ----------------------
+    // The cached picture in the main screen's format, loaded on first use; the loader's
+    // exceptions (a missing resource, no application) go on.
+    static CABCBitmap* GetCachedBitmap(TBitmapID id);
+    // Loads without drawing.
+    static void TouchBitmap(TBitmapID id);
+    static void GetBitmapSize(TBitmapID id, short* width, short* height);
+    static void FlushBitmap(TBitmapID id);
+    // The whole picture, or its w x h rectangle at (sx, sy), at (x, y). Never throws: a
+    // picture that cannot be had draws nothing.
+    void DrawBitmap(short x, short y, TBitmapID id);
+    void DrawBitmap(short x, short y, TBitmapID id, short sx, short sy, short w, short h);
+    // One frame of the sequence at (x, y); failures to get the picture go on.
+    void DrawBitmapSequence(short x, short y, const CABCBitmapSequence* sequence,
+                            unsigned short frame);
+
+    // --- Transparent copies: only the pixels whose mask bit is set --------------------------
+    void DrawTransparentBitmap(short x, short y, const CTransparentBitmap* bitmap, short sx,
+                               short sy, short w, short h);
+    void DrawTransparentBitmap(short x, short y, const CTransparentBitmap* bitmap);
+    // Through a transparent bitmap made for the call from that rectangle (or the whole
+    // picture): its bottom-left pixel's colour is left out.
+    void DrawTransparentBitmap(short x, short y, const CBitmap32* bitmap, short sx, short sy,
+                               short w, short h);
+    void DrawTransparentBitmap(short x, short y, const CBitmap32* bitmap);
+    void DrawTransparentBitmap(short x, short y, const TBitmapID& id, short sx, short sy, short w,
+                               short h);
+    void DrawTransparentBitmap(short x, short y, const TBitmapID& id);
 
     // The system font at 12 points and the application font at 9, each fixed on first use:
     // the platform installs its theme fonts before anything draws.

@@ -632,6 +632,76 @@ void CDrawPort::CopyBits(const CDrawPort& src, const CRect& srcRect, const CRect
     cairo_fill(cr.get());
 }
 
+void CDrawPort::CopyMask(const CDrawPort& src, const unsigned char* mask, long maskRowBytes,
+                         short maskWidth, short maskHeight, const CRect& srcRect, short dstX,
+                         short dstY)
+{
+    CRect part(srcRect);
+    part.Intersect(src.GetPortRect());
+    if (part.IsEmpty() || mask == nullptr)
+        return;
+    if (src.fObserver != nullptr)
+        src.fObserver->SurfaceWillBeRead();
+    // The mask's part as an 8-bit alpha surface: all or nothing per pixel.
+    const int width = part.GetWidth();
+    const int height = part.GetHeight();
+    TSurface alpha(cairo_image_surface_create(CAIRO_FORMAT_A8, width, height));
+    if (cairo_surface_status(alpha.get()) != CAIRO_STATUS_SUCCESS)
+        throw XMacSystemOOM();
+    unsigned char* alphaBytes = cairo_image_surface_get_data(alpha.get());
+    const int alphaStride = cairo_image_surface_get_stride(alpha.get());
+    for (int y = 0; y < height; ++y)
+    {
+        const int maskY = part.fTop - src.fOriginY + y;
+        unsigned char* out = alphaBytes + static_cast<long>(y) * alphaStride;
+        for (int x = 0; x < width; ++x)
+        {
+            const int maskX = part.fLeft - src.fOriginX + x;
+            bool set = false;
+            if (maskX >= 0 && maskY >= 0 && maskX < maskWidth && maskY < maskHeight)
+                set = (mask[static_cast<long>(maskY) * maskRowBytes + (maskX >> 3)] &
+                       (0x80 >> (maskX & 7))) != 0;
+            out[x] = set ? 0xFF : 0;
+        }
+    }
+    cairo_surface_mark_dirty(alpha.get());
+
+    const short left = static_cast<short>(dstX + (part.fLeft - srcRect.fLeft));
+    const short top = static_cast<short>(dstY + (part.fTop - srcRect.fTop));
+    const CRegion box(CRect(left, top, static_cast<short>(left + width),
+                            static_cast<short>(top + height)));
+    cairo_surface_t* source = src.fSurface;
+    TSurface snapshot;
+    if (source == fSurface)
+    {
+        // A copy within one surface reads the source part before anything is written.
+        snapshot.reset(cairo_image_surface_create(CAIRO_FORMAT_RGB24, width, height));
+        if (cairo_surface_status(snapshot.get()) != CAIRO_STATUS_SUCCESS)
+            throw XMacSystemOOM();
+        TCairo copy(cairo_create(snapshot.get()));
+        cairo_set_operator(copy.get(), CAIRO_OPERATOR_SOURCE);
+        cairo_set_source_surface(copy.get(), source, -(part.fLeft - src.fOriginX),
+                                 -(part.fTop - src.fOriginY));
+        cairo_paint(copy.get());
+        source = snapshot.get();
+    }
+    const CDrawScope scope(this);
+    TCairo cr(NewContext(&box));
+    cairo_translate(cr.get(), left, top);
+    if (snapshot)
+        cairo_set_source_surface(cr.get(), source, 0, 0);
+    else
+        cairo_set_source_surface(cr.get(), source, -(part.fLeft - src.fOriginX),
+                                 -(part.fTop - src.fOriginY));
+    cairo_pattern_set_filter(cairo_get_source(cr.get()), CAIRO_FILTER_NEAREST);
+    cairo_set_operator(cr.get(), CAIRO_OPERATOR_OVER);
+    // Nearest sampling keeps the mask's edges hard on a scaled window.
+    cairo_pattern_t* maskPattern = cairo_pattern_create_for_surface(alpha.get());
+    cairo_pattern_set_filter(maskPattern, CAIRO_FILTER_NEAREST);
+    cairo_mask(cr.get(), maskPattern);
+    cairo_pattern_destroy(maskPattern);
+}
+
 void CDrawPort::SetCurrent(CDrawPort* port, SGraphicsDevice* device)
 {
     gCurrentPort = port;

@@ -131,6 +131,12 @@ public:
     // Copies src's srcRect onto dstRect of this port (scaled when the sizes differ). The
     // source may be this port itself.
     void CopyBits(const CDrawPort& src, const CRect& srcRect, const CRect& dstRect);
+    // Copies src's srcRect to the same-sized rectangle at (dstX, dstY), only the pixels whose
+    // bit is set in mask: 1-bit rows, leftmost pixel in the top bit, maskRowBytes apart,
+    // maskWidth x maskHeight pixels laid over src's pixels from its top-left (outside the
+    // mask counts as clear). Pixels beyond src's edge are left alone.
+    void CopyMask(const CDrawPort& src, const unsigned char* mask, long maskRowBytes,
+                  short maskWidth, short maskHeight, const CRect& srcRect, short dstX, short dstY);
 
     // The current port, as the graphic manager sets and reads it back.
     static void SetCurrent(CDrawPort* port, SGraphicsDevice* device);

@@ -5,6 +5,7 @@
 #include "framework/graphics/CDrawPort.h"
 #include "framework/graphics/CFontSpec.h"
 #include "platform/display/CDisplay.h"
+#include "framework/graphics/CBitmapDest.h"
 #include "framework/graphics/CPalette.h"
 
 #include "platform/display/CDisplayScreens.h"
@@ -133,6 +134,11 @@ void CGraphicManager::MacSetNoSuperPort()
     MacSyncSuperPort();
 }
 
+CBitmapDest* CGraphicManager::CreateBitmapDestForMainScreen()
+{
+    return new CBitmapDest();
+}
+
 unsigned short CGraphicManager::CountScreens() const
 {
     return static_cast<unsigned short>(NSPlatform::CDisplayScreens::List().size());
@@ -212,6 +218,8 @@ bool CGraphicManager::ScreenBitDepthOrPaletteChanged()
 {
     try
     {
+        fBitmapDest.reset();
+        fBitmapDest.reset(CreateBitmapDestForMainScreen());
         if (fScreenChanged)
             fScreenChanged();
         return true;

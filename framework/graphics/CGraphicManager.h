@@ -7,11 +7,13 @@
 
 #include <cstdint>
 #include <functional>
+#include <memory>
 
 namespace NSWayfarer
 {
 
 class CABCCanvas;
+class CBitmapDest;
 class CPalette;
 
 class CGraphicManager
@@ -50,11 +52,17 @@ public:
     // (its frame height; 0: no toolbar).
     void SetToolbarFrameHeight(int16_t height) { fToolbarFrameHeight = height; }
 
+    // The format pictures are decoded into for the main screen; null until the first
+    // ScreenBitDepthOrPaletteChanged, or when rebuilding it failed.
+    const CBitmapDest* GetBitmapDestForMainScreen() const { return fBitmapDest.get(); }
+    // A new one, caller owns.
+    static CBitmapDest* CreateBitmapDestForMainScreen();
+
     // Idle: when the screen configuration changed since the last look, rebuilds
     // what depends on it. True when it changed.
     bool MacPollForSeedChange();
-    // Tells whoever depends on the screens (the application's bitmap cache); false
-    // when that failed.
+    // Rebuilds the main screen's bitmap destination and tells whoever depends on the
+    // screens (the application's bitmap cache); false when either failed.
     bool ScreenBitDepthOrPaletteChanged();
     int32_t MacGetMainDevicePaletteSeed() const;
     // The grey-ramp palette 8-bit pictures use unless they bring their own.
@@ -73,6 +81,7 @@ private:
     int32_t fMacMainDevicePaletteSeed = -1;
     int16_t fToolbarFrameHeight = 0;
     std::function<void()> fScreenChanged;
+    std::unique_ptr<CBitmapDest> fBitmapDest;
 };
 
 } // namespace NSWayfarer
