@@ -104,17 +104,17 @@ TEST_F(ConsoleView, NoWaitIsJudgedBeforeTheBusHasBeenLookedAt)
     SConsoleOptions options;
     options.mWaitSeconds = 0;
     options.mAssumeYes = true;
-    fHandler = std::make_unique<CUSBHandler>(
-        &boot, &os,
-        [&](CUSBHandler& handler)
-        {
-            fView = std::make_unique<CConsoleView>(&handler, options, fOut, fIn, false, false);
-            fView->Show();
-            AdvanceMS(10);
-            fView->SetupState();
-            fView->IdleAll();
-            EXPECT_FALSE(fView->HasEnded()) << Printed();
-        });
+    fHandler = std::make_unique<CUSBHandler>(&boot, &os,
+                                             [&](CUSBHandler& handler)
+                                             {
+                                                 fView = std::make_unique<CConsoleView>(
+                                                     &handler, options, fOut, fIn, false, false);
+                                                 fView->Show();
+                                                 AdvanceMS(10);
+                                                 fView->SetupState();
+                                                 fView->IdleAll();
+                                                 EXPECT_FALSE(fView->HasEnded()) << Printed();
+                                             });
     fView->SetupState();
     fView->IdleAll();
     EXPECT_FALSE(fView->HasEnded()) << Printed();
