@@ -180,8 +180,9 @@ void CConsoleView::SetupState()
         fLastState = state;
     }
     CheckOutcome(state);
-    // Not before the instrument has been looked for, unless the wait has run out in
-    // the middle of that (an open retrying for another program's instrument).
+    // Not before the instrument has been looked for (CheckWait makes sure of that):
+    // the wait may still run out in the middle of an open retrying for another
+    // program's instrument.
     if (fWaitDue)
         CheckWait();
     if (fEnded)
@@ -404,6 +405,11 @@ void CConsoleView::CheckWait()
         fWaitTimer.reset();
         return;
     }
+    // The view is shown before the handler looks at the bus, and the wait timer or an
+    // idle pass may come in between: with a short wait it has run out by then, while
+    // an attached instrument has not been reported yet.
+    if (!fHandler->HasLookedAtBus())
+        return;
     // An instrument being settled after opening has been found.
     if (CUSBManager::gManager && CUSBManager::gManager->IsPortOpen(0))
     {

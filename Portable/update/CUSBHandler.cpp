@@ -125,11 +125,16 @@ CUSBHandler::CUSBHandler(NSWayfarer::CMemoryMedia* /*bootMedia*/, NSWayfarer::CM
         if (beforeLooking)
             beforeLooking(*this);
         if (!fImageInstallable)
+        {
+            // Nothing is ever looked for with this image.
+            fLookedAtBus = true;
             return;
+        }
 
         new CUSBManager(*this, KELT_VENDOR_ID, KELT_PRODUCT_ID, CUSBManager::kHasInterrupt, 1);
         watching = true;
         CUSBManager::gManager->UpdateDeviceDriverList();
+        fLookedAtBus = true;
     }
     catch (...)
     {
@@ -264,6 +269,9 @@ int CUSBHandler::USBmessage(uint8_t* message, int length)
 
 void CUSBHandler::USBDeviceAddedCallback(TUSBDevicePort port)
 {
+    // The look has reached an instrument. Its open may retry for seconds while another
+    // program holds it, and a wait running out in that time must be able to end it.
+    fLookedAtBus = true;
     const EUpdaterRunState before = GetUpdaterRunState();
     if (before == kURSWorking || before == kURSFinish)
     {

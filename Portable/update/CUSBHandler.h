@@ -45,6 +45,10 @@ public:
     // False when the image failed its check at start-up; nothing is ever sent then.
     bool IsImageInstallable() const { return fImageInstallable; }
     const uint8_t* GetOSData() const { return fOSdata.get(); }
+    // True once the bus has been looked at: an instrument on it has been reported (its
+    // open may still be retrying), or none was there. Before that, finding nothing
+    // says nothing.
+    bool HasLookedAtBus() const { return fLookedAtBus; }
 
     // Sets the status line, "#PRODUCT#" (first occurrence) replaced by the product
     // name, cut to 127 characters; then lets every window refresh itself.
@@ -82,4 +86,5 @@ private:
     int32_t fProgress = 0;
     char fRemark[kRemarkSize];
     bool fImageInstallable = false;
+    bool fLookedAtBus = false;
 };

@@ -90,6 +90,39 @@ TEST_F(ConsoleView, GivesUpOnlyWhenTheWaitHasPassed)
     EXPECT_EQ(fView->GetExitCode(), CConsoleView::kExitNoInstrument);
 }
 
+TEST_F(ConsoleView, NoWaitIsJudgedBeforeTheBusHasBeenLookedAt)
+{
+    // As the application does it: the view is shown before the handler looks at the
+    // bus. The wait timer (on its own thread) and idle passes may reach the view in
+    // between; with --wait 0 the wait has run out by then, and the instrument already
+    // attached must count as found all the same.
+    Attach(NSPlatform::SVirtualInstrumentConfig{.mUpdaterMode = true, .mHasOS = false});
+    fImage = MakeImage(20000);
+    NSWayfarer::CMemoryMedia os(static_cast<NSWayfarer::TMediaPos>(fImage.size()), fImage.data());
+    uint8_t bootBytes[4] = {1, 2, 3, 4};
+    NSWayfarer::CMemoryMedia boot(4, bootBytes);
+    SConsoleOptions options;
+    options.mWaitSeconds = 0;
+    options.mAssumeYes = true;
+    fHandler = std::make_unique<CUSBHandler>(&boot, &os,
+                                             [&](CUSBHandler& handler)
+                                             {
+                                                 fView = std::make_unique<CConsoleView>(
+                                                     &handler, options, fOut, fIn, false, false);
+                                                 fView->Show();
+                                                 AdvanceMS(10);
+                                                 fView->SetupState();
+                                                 fView->IdleAll();
+                                                 EXPECT_FALSE(fView->HasEnded()) << Printed();
+                                             });
+    fView->SetupState();
+    fView->IdleAll();
+    EXPECT_FALSE(fView->HasEnded()) << Printed();
+    ASSERT_TRUE(RunUntil([this] { return fView->HasEnded(); }));
+    EXPECT_EQ(fView->GetExitCode(), CConsoleView::kExitUpdated) << Printed();
+    EXPECT_EQ(Printed().find("found."), std::string::npos) << Printed();
+}
+
 TEST_F(ConsoleView, LongWaitsAndTheClockWrapDoNotEndItEarly)
 {
     // Waits beyond 24.8 days do not fit in signed 32-bit milliseconds.
