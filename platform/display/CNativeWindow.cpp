@@ -2,6 +2,7 @@
 
 #include "platform/display/CDisplay.h"
 #include "platform/display/DisplayGdk.h"
+#include "platform/display/NativeWindowGtk.h"
 
 #include <gdk/gdkx.h>
 
@@ -81,7 +82,12 @@ struct CNativeWindow::SImpl
 {
     CNativeWindow* mOwner = nullptr;
     EKind mKind = kDocument;
-    GtkWidget* mWidget = nullptr;
+    GtkWidget* mWidget = nullptr;  // the top-level window
+    GtkWidget* mChrome = nullptr;  // vertical box: menu bar slot above the client
+    GtkWidget* mMenuSlot = nullptr;
+    GtkWidget* mOverlay = nullptr;
+    GtkWidget* mClient = nullptr;  // the drawing area: the framework's port
+    GtkWidget* mControls = nullptr; // fixed layer above the client for native controls
     SDisplayRect mRequested;
     cairo_surface_t* mStore = nullptr;
     int mStoreWidth = 0; // logical pixels
@@ -90,7 +96,7 @@ struct CNativeWindow::SImpl
     uint64_t mPaints = 0;
     std::set<guint16> mKeysDown;
     bool mFocused = false;
-    std::vector<gulong> mHandlers;
+    std::vector<std::pair<GtkWidget*, gulong>> mHandlers;
 
     void RebuildStore(int width, int height, int scale)
     {
@@ -98,7 +104,7 @@ struct CNativeWindow::SImpl
         height = std::max(height, 1);
         if (mStore && width == mStoreWidth && height == mStoreHeight && scale == mStoreScale)
             return;
-        GdkWindow* gdkWindow = mWidget ? gtk_widget_get_window(mWidget) : nullptr;
+        GdkWindow* gdkWindow = mClient ? gtk_widget_get_window(mClient) : nullptr;
         cairo_surface_t* fresh = nullptr;
         if (gdkWindow)
         {
@@ -135,15 +141,36 @@ struct CNativeWindow::SImpl
             CDisplay::Stamp(update);
             CDisplay::Record(std::move(update));
         }
-        if (mWidget)
-            gtk_widget_queue_draw(mWidget);
+        if (mClient)
+            gtk_widget_queue_draw(mClient);
     }
 
     void RebuildForWidget()
     {
-        RebuildStore(gtk_widget_get_allocated_width(mWidget),
-                     gtk_widget_get_allocated_height(mWidget),
-                     gtk_widget_get_scale_factor(mWidget));
+        RebuildStore(gtk_widget_get_allocated_width(mClient),
+                     gtk_widget_get_allocated_height(mClient),
+                     gtk_widget_get_scale_factor(mClient));
+    }
+
+    // Height of what sits above the client area inside the window (the menu bar).
+    int TopInset() const
+    {
+        if (!mMenuSlot || !gtk_widget_get_visible(mMenuSlot))
+            return 0;
+        if (gtk_widget_get_realized(mMenuSlot))
+            return gtk_widget_get_allocated_height(mMenuSlot);
+        int natural = 0;
+        gtk_widget_get_preferred_height(mMenuSlot, nullptr, &natural);
+        return natural;
+    }
+
+    // The top-level is placed so that its client area lands on rect.
+    void PlaceClient(const SDisplayRect& rect)
+    {
+        GtkWindow* window = GTK_WINDOW(mWidget);
+        const int inset = TopInset();
+        gtk_window_move(window, rect.mLeft, rect.mTop - inset);
+        gtk_window_resize(window, std::max(rect.Width(), 1), std::max(rect.Height(), 1) + inset);
     }
 
     void RecordPointer(uint16_t what, const GdkEventButton* button)
@@ -410,29 +437,55 @@ CNativeWindow::CNativeWindow(EKind kind, const std::string& title, const SDispla
         gtk_window_set_accept_focus(window, FALSE);
         break;
     }
-    gtk_widget_add_events(widget, GDK_BUTTON_PRESS_MASK | GDK_BUTTON_RELEASE_MASK |
-                                      GDK_BUTTON_MOTION_MASK | GDK_KEY_PRESS_MASK |
-                                      GDK_KEY_RELEASE_MASK | GDK_FOCUS_CHANGE_MASK |
-                                      GDK_SCROLL_MASK);
-    gtk_window_move(window, clientRect.mLeft, clientRect.mTop);
+    gtk_widget_add_events(widget, GDK_KEY_PRESS_MASK | GDK_KEY_RELEASE_MASK |
+                                      GDK_FOCUS_CHANGE_MASK);
+
+    // window > box(menu slot, overlay(client drawing area, control layer)). The
+    // client is the framework's port; native controls sit above it at client
+    // coordinates; the menu bar, when there is one, counts as frame.
+    impl.mChrome = gtk_box_new(GTK_ORIENTATION_VERTICAL, 0);
+    impl.mMenuSlot = gtk_box_new(GTK_ORIENTATION_VERTICAL, 0);
+    gtk_widget_set_no_show_all(impl.mMenuSlot, TRUE);
+    impl.mOverlay = gtk_overlay_new();
+    impl.mClient = gtk_drawing_area_new();
+    impl.mControls = gtk_fixed_new();
+    gtk_widget_set_hexpand(impl.mClient, TRUE);
+    gtk_widget_set_vexpand(impl.mClient, TRUE);
+    gtk_widget_set_halign(impl.mControls, GTK_ALIGN_FILL);
+    gtk_widget_set_valign(impl.mControls, GTK_ALIGN_FILL);
+    gtk_widget_add_events(impl.mClient, GDK_BUTTON_PRESS_MASK | GDK_BUTTON_RELEASE_MASK |
+                                            GDK_BUTTON_MOTION_MASK | GDK_SCROLL_MASK);
+    gtk_container_add(GTK_CONTAINER(impl.mOverlay), impl.mClient);
+    gtk_overlay_add_overlay(GTK_OVERLAY(impl.mOverlay), impl.mControls);
+    gtk_overlay_set_overlay_pass_through(GTK_OVERLAY(impl.mOverlay), impl.mControls, TRUE);
+    gtk_box_pack_start(GTK_BOX(impl.mChrome), impl.mMenuSlot, FALSE, FALSE, 0);
+    gtk_box_pack_start(GTK_BOX(impl.mChrome), impl.mOverlay, TRUE, TRUE, 0);
+    gtk_container_add(GTK_CONTAINER(widget), impl.mChrome);
+    gtk_widget_show(impl.mChrome);
+    gtk_widget_show(impl.mOverlay);
+    gtk_widget_show(impl.mClient);
+    gtk_widget_show(impl.mControls);
+
     gtk_window_set_default_size(window, std::max(clientRect.Width(), 1),
                                 std::max(clientRect.Height(), 1));
-    gtk_window_resize(window, std::max(clientRect.Width(), 1), std::max(clientRect.Height(), 1));
+    impl.PlaceClient(clientRect);
 
     static const GtkTargetEntry kUriList = {const_cast<gchar*>("text/uri-list"), 0, 0};
     gtk_drag_dest_set(widget, GTK_DEST_DEFAULT_ALL, &kUriList, 1, GDK_ACTION_COPY);
 
     void* data = fImpl.get();
+    auto connectTo = [&](GtkWidget* target, const char* signal, GCallback callback)
+    { impl.mHandlers.push_back({target, g_signal_connect(target, signal, callback, data)}); };
     auto connect = [&](const char* signal, GCallback callback)
-    { impl.mHandlers.push_back(g_signal_connect(widget, signal, callback, data)); };
-    connect("draw", G_CALLBACK(SImpl::OnDraw));
-    connect("size-allocate", G_CALLBACK(SImpl::OnSizeAllocate));
-    connect("notify::scale-factor", G_CALLBACK(SImpl::OnScaleChanged));
-    connect("realize", G_CALLBACK(SImpl::OnRealize));
-    connect("button-press-event", G_CALLBACK(SImpl::OnButton));
-    connect("button-release-event", G_CALLBACK(SImpl::OnButton));
-    connect("motion-notify-event", G_CALLBACK(SImpl::OnMotion));
-    connect("scroll-event", G_CALLBACK(SImpl::OnScroll));
+    { connectTo(widget, signal, callback); };
+    connectTo(impl.mClient, "draw", G_CALLBACK(SImpl::OnDraw));
+    connectTo(impl.mClient, "size-allocate", G_CALLBACK(SImpl::OnSizeAllocate));
+    connectTo(impl.mClient, "notify::scale-factor", G_CALLBACK(SImpl::OnScaleChanged));
+    connectTo(impl.mClient, "realize", G_CALLBACK(SImpl::OnRealize));
+    connectTo(impl.mClient, "button-press-event", G_CALLBACK(SImpl::OnButton));
+    connectTo(impl.mClient, "button-release-event", G_CALLBACK(SImpl::OnButton));
+    connectTo(impl.mClient, "motion-notify-event", G_CALLBACK(SImpl::OnMotion));
+    connectTo(impl.mClient, "scroll-event", G_CALLBACK(SImpl::OnScroll));
     connect("key-press-event", G_CALLBACK(SImpl::OnKeyPress));
     connect("key-release-event", G_CALLBACK(SImpl::OnKeyRelease));
     connect("focus-in-event", G_CALLBACK(SImpl::OnFocusIn));
@@ -448,8 +501,8 @@ CNativeWindow::~CNativeWindow()
 {
     SImpl& impl = *fImpl;
     UnregisterNativeWindow(impl.mWidget);
-    for (gulong id : impl.mHandlers)
-        g_signal_handler_disconnect(impl.mWidget, id);
+    for (const auto& [target, id] : impl.mHandlers)
+        g_signal_handler_disconnect(target, id);
     const bool hadFocus = impl.mFocused;
     gtk_widget_destroy(impl.mWidget);
     g_object_unref(impl.mWidget);
@@ -493,8 +546,8 @@ bool CNativeWindow::IsVisible() const
 
 SDisplayRect CNativeWindow::GetClientRect() const
 {
-    GdkWindow* gdkWindow = gtk_widget_get_window(fImpl->mWidget);
-    if (!gdkWindow || !gtk_widget_get_mapped(fImpl->mWidget))
+    GdkWindow* gdkWindow = gtk_widget_get_window(fImpl->mClient);
+    if (!gdkWindow || !gtk_widget_get_mapped(fImpl->mClient))
         return fImpl->mRequested;
     gint x = 0;
     gint y = 0;
@@ -515,9 +568,12 @@ SDisplayRect CNativeWindow::GetFrameRect() const
 void CNativeWindow::SetClientRect(const SDisplayRect& rect)
 {
     fImpl->mRequested = rect;
-    GtkWindow* window = GTK_WINDOW(fImpl->mWidget);
-    gtk_window_move(window, rect.mLeft, rect.mTop);
-    gtk_window_resize(window, std::max(rect.Width(), 1), std::max(rect.Height(), 1));
+    fImpl->PlaceClient(rect);
+}
+
+int CNativeWindow::GetTopInset() const
+{
+    return fImpl->TopInset();
 }
 
 void CNativeWindow::Activate()
@@ -543,19 +599,19 @@ int CNativeWindow::GetScale() const
 void CNativeWindow::Invalidate(const SDisplayRect& rect)
 {
     if (rect.Width() > 0 && rect.Height() > 0)
-        gtk_widget_queue_draw_area(fImpl->mWidget, rect.mLeft, rect.mTop, rect.Width(),
+        gtk_widget_queue_draw_area(fImpl->mClient, rect.mLeft, rect.mTop, rect.Width(),
                                    rect.Height());
 }
 
 void CNativeWindow::Invalidate(const cairo_region_t* region)
 {
     if (region)
-        gtk_widget_queue_draw_region(fImpl->mWidget, region);
+        gtk_widget_queue_draw_region(fImpl->mClient, region);
 }
 
 void CNativeWindow::InvalidateAll()
 {
-    gtk_widget_queue_draw(fImpl->mWidget);
+    gtk_widget_queue_draw(fImpl->mClient);
 }
 
 uint64_t CNativeWindow::GetPaintCount() const
@@ -569,6 +625,35 @@ unsigned long CNativeWindow::GetXID() const
     if (!gdkWindow || !GDK_IS_X11_WINDOW(gdkWindow))
         return 0;
     return GDK_WINDOW_XID(gdkWindow);
+}
+
+GtkWidget* NativeWindowToplevel(const CNativeWindow& window)
+{
+    return window.fImpl->mWidget;
+}
+
+GtkWidget* NativeWindowClient(const CNativeWindow& window)
+{
+    return window.fImpl->mClient;
+}
+
+GtkBox* NativeWindowMenuSlot(const CNativeWindow& window)
+{
+    return GTK_BOX(window.fImpl->mMenuSlot);
+}
+
+GtkFixed* NativeWindowControlLayer(const CNativeWindow& window)
+{
+    return GTK_FIXED(window.fImpl->mControls);
+}
+
+void NativeWindowFrameChanged(CNativeWindow& window)
+{
+    CNativeWindow::SImpl& impl = *window.fImpl;
+    GList* children = gtk_container_get_children(GTK_CONTAINER(impl.mMenuSlot));
+    gtk_widget_set_visible(impl.mMenuSlot, children != nullptr);
+    g_list_free(children);
+    impl.PlaceClient(window.GetClientRect());
 }
 
 } // namespace NSPlatform

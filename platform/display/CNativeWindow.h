@@ -12,6 +12,9 @@
 
 typedef struct _cairo_surface cairo_surface_t;
 typedef struct _cairo_region cairo_region_t;
+typedef struct _GtkWidget GtkWidget;
+typedef struct _GtkBox GtkBox;
+typedef struct _GtkFixed GtkFixed;
 
 namespace NSPlatform
 {
@@ -50,6 +53,9 @@ public:
     SDisplayRect GetFrameRect() const;
     // Moves and sizes the client area to rect (global coordinates).
     void SetClientRect(const SDisplayRect& rect);
+    // Pixels between the window's top edge and its client area inside the window
+    // (a menu bar); the window manager's title bar is not counted.
+    int GetTopInset() const;
 
     // Brings the window to the front and gives it the keyboard focus.
     void Activate();
@@ -69,12 +75,19 @@ public:
     // The number of exposes served so far (tests wait for the first).
     uint64_t GetPaintCount() const;
 
-    // The window's X11 id (0 when not realised or not on X11): tests read its pixels.
+    // The top-level window's X11 id (0 when not realised or not on X11): tests read
+    // its pixels; the client area starts GetTopInset() pixels below its top.
     unsigned long GetXID() const;
 
     struct SImpl;
 
 private:
+    friend GtkWidget* NativeWindowToplevel(const CNativeWindow&);
+    friend GtkWidget* NativeWindowClient(const CNativeWindow&);
+    friend GtkBox* NativeWindowMenuSlot(const CNativeWindow&);
+    friend GtkFixed* NativeWindowControlLayer(const CNativeWindow&);
+    friend void NativeWindowFrameChanged(CNativeWindow&);
+
     std::unique_ptr<SImpl> fImpl;
 };
 

@@ -2,6 +2,7 @@
 
 #include "platform/display/CNativeWindow.h"
 #include "platform/display/DisplayGdk.h"
+#include "platform/display/NativeWindowGtk.h"
 #include "platform/display/SEventRecord.h"
 
 #include <gdk/gdkx.h>
@@ -59,8 +60,9 @@ void CSyntheticInput::PostKey(CNativeWindow& window, bool press, uint16_t hardwa
 void CSyntheticInput::PostButton(CNativeWindow& window, bool press, int button, int x, int y,
                                  uint16_t modifiers)
 {
-    GdkWindow* target = WindowOf(window);
-    if (!target)
+    // Clicks land on the client area, where a real pointer's would.
+    GdkWindow* target = gtk_widget_get_window(NativeWindowClient(window));
+    if (!target || !WindowOf(window))
         return;
     GdkEvent* event = gdk_event_new(press ? GDK_BUTTON_PRESS : GDK_BUTTON_RELEASE);
     event->button.window = GDK_WINDOW(g_object_ref(target));
