@@ -233,6 +233,12 @@ void CDisplay::ForgetWindow(const CNativeWindow* window)
     std::erase_if(State().mEvents, [window](const SEventRecord& e) { return e.mWindow == window; });
 }
 
+void CDisplay::ForgetControl(const CNativeControl* control)
+{
+    std::erase_if(State().mEvents,
+                  [control](const SEventRecord& e) { return e.mControl == control; });
+}
+
 uint32_t CDisplay::NowTicks()
 {
     return static_cast<uint32_t>(CPlatformClock::NowUS() * 60 / 1000000);

@@ -34,6 +34,8 @@ public:
     static void FlushEvents(uint16_t mask);
     // Drops everything queued for a window that is going away.
     static void ForgetWindow(const CNativeWindow* window);
+    // Drops the queued events of a control that is going away.
+    static void ForgetControl(const CNativeControl* control);
 
     // Stamps a record with the time (ticks), the pointer's global position and
     // the current modifier word.

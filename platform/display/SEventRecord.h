@@ -11,6 +11,7 @@ namespace NSPlatform
 {
 
 class CNativeWindow;
+class CNativeControl;
 
 enum EEventKind : uint16_t
 {
@@ -28,6 +29,9 @@ enum EEventKind : uint16_t
     // The mouse wheel over a window: mDeltaV notches away from the user (negative:
     // towards), mDeltaH to the right.
     kMouseWheelEvent = 13,
+    // A click on a native control ended: mControl is the control, mPart where the
+    // mouse was released (0 outside).
+    kControlEvent = 14,
     kOSEvent = 15,
     kHighLevelEvent = 23
 };
@@ -95,6 +99,9 @@ struct SEventRecord
     // Motion events: the pointer's movement since the previous one.
     int16_t mDeltaH = 0;
     int16_t mDeltaV = 0;
+    // Control events.
+    CNativeControl* mControl = nullptr;
+    int16_t mPart = 0;
 };
 
 } // namespace NSPlatform

@@ -1,0 +1,411 @@
+#include "platform/display/CNativeControl.h"
+#include "platform/display/CDisplay.h"
+#include "platform/display/CNativeWindow.h"
+#include "platform/display/CSyntheticInput.h"
+
+#include "DisplayTestSupport.h"
+
+#include <X11/Xlib.h>
+#include <cairo.h>
+#include <X11/extensions/XTest.h>
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <memory>
+#include <string>
+#include <vector>
+
+using namespace NSPlatform;
+using NSTestSupport::PumpUntil;
+using NSTestSupport::ReadWindowPixels;
+
+namespace
+{
+
+// The real pointer, moved and pressed through the X server, so the toolkit sees
+// exactly what a user's mouse gives it (including the implicit grab that sends
+// the release to the pressed control wherever the pointer is).
+class CPointer
+{
+public:
+    CPointer() : fDisplay(XOpenDisplay(nullptr)) {}
+    ~CPointer()
+    {
+        if (fDisplay)
+            XCloseDisplay(fDisplay);
+    }
+    bool IsOpen() const { return fDisplay != nullptr; }
+    void MoveTo(const CNativeWindow& window, int x, int y)
+    {
+        const SDisplayRect client = window.GetClientRect();
+        XTestFakeMotionEvent(fDisplay, -1, client.mLeft + x, client.mTop + y, CurrentTime);
+        Settle();
+    }
+    void Button(bool press)
+    {
+        XTestFakeButtonEvent(fDisplay, 1, press ? True : False, CurrentTime);
+        Settle();
+    }
+    void Click(const CNativeWindow& window, int x, int y)
+    {
+        MoveTo(window, x, y);
+        Button(true);
+        Button(false);
+    }
+
+private:
+    void Settle()
+    {
+        XSync(fDisplay, False);
+        CDisplay::Sync();
+        PumpUntil([] { return false; }, 60);
+    }
+    Display* fDisplay;
+};
+
+std::vector<SEventRecord> TakeControlEvents()
+{
+    std::vector<SEventRecord> events;
+    SEventRecord event;
+    while (CDisplay::GetNextEvent(MaskForKind(kControlEvent), event))
+        events.push_back(event);
+    return events;
+}
+
+class NativeControlTest : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(CDisplay::Open());
+        fWindow = std::make_unique<CNativeWindow>(CNativeWindow::kDialog, "controls",
+                                                  SDisplayRect{200, 150, 600, 450});
+    }
+    void ShowWindow()
+    {
+        fWindow->Show();
+        fWindow->Activate();
+        ASSERT_TRUE(PumpUntil([&] { return fWindow->GetPaintCount() > 0; }));
+        CDisplay::Sync();
+        PumpUntil([] { return false; }, 200);
+        CDisplay::FlushEvents(kEveryEventMask);
+    }
+    void TearDown() override
+    {
+        CNativeControl::SetTrackingIdleHook(nullptr);
+        CDisplay::FlushEvents(kEveryEventMask);
+    }
+    std::unique_ptr<CNativeWindow> fWindow;
+};
+
+TEST_F(NativeControlTest, ButtonReportsOneCompletionPerClickAndNothingWhenDisabled)
+{
+    CNativeControl button(*fWindow, CNativeControl::kPushButton, {20, 20, 120, 42}, "Update");
+    CNativeControl other(*fWindow, CNativeControl::kPushButton, {20, 60, 120, 82}, "Quit");
+    ShowWindow();
+    CPointer pointer;
+    ASSERT_TRUE(pointer.IsOpen());
+
+    pointer.Click(*fWindow, 70, 31);
+    std::vector<SEventRecord> events = TakeControlEvents();
+    ASSERT_EQ(events.size(), 1u);
+    EXPECT_EQ(events[0].mControl, &button);
+    EXPECT_EQ(events[0].mWindow, fWindow.get());
+    EXPECT_EQ(events[0].mPart, CNativeControl::kButtonPart);
+    // The click belonged to the control, not to the framework's drawing.
+    EXPECT_FALSE(CDisplay::HasEvent(MaskForKind(kMouseDown)));
+
+    // Pressed, dragged off (even onto another button) and released there: the
+    // pressed button reports part 0, and only it.
+    pointer.MoveTo(*fWindow, 70, 31);
+    pointer.Button(true);
+    EXPECT_TRUE(button.IsTracking());
+    pointer.MoveTo(*fWindow, 70, 71);
+    pointer.Button(false);
+    events = TakeControlEvents();
+    ASSERT_EQ(events.size(), 1u);
+    EXPECT_EQ(events[0].mControl, &button);
+    EXPECT_EQ(events[0].mPart, CNativeControl::kNoPart);
+
+    button.SetEnabled(false);
+    pointer.Click(*fWindow, 70, 31);
+    EXPECT_TRUE(TakeControlEvents().empty());
+    button.SetEnabled(true);
+    pointer.Click(*fWindow, 70, 31);
+    EXPECT_EQ(TakeControlEvents().size(), 1u);
+
+    // Hidden: the click reaches the client underneath instead.
+    CDisplay::FlushEvents(kEveryEventMask);
+    button.Hide();
+    pointer.Click(*fWindow, 70, 31);
+    EXPECT_TRUE(TakeControlEvents().empty());
+    EXPECT_TRUE(CDisplay::HasEvent(MaskForKind(kMouseDown)));
+}
+
+TEST_F(NativeControlTest, QueuedCompletionsGoWithTheirControl)
+{
+    auto button = std::make_unique<CNativeControl>(*fWindow, CNativeControl::kPushButton,
+                                                   SDisplayRect{20, 20, 120, 42}, "Go");
+    ShowWindow();
+    CPointer pointer;
+    ASSERT_TRUE(pointer.IsOpen());
+    pointer.Click(*fWindow, 70, 31);
+    ASSERT_TRUE(CDisplay::HasEvent(MaskForKind(kControlEvent)));
+    button.reset();
+    EXPECT_FALSE(CDisplay::HasEvent(MaskForKind(kControlEvent)));
+}
+
+TEST_F(NativeControlTest, UnchangedTextsAndValuesCostNoToolkitCall)
+{
+    CNativeControl button(*fWindow, CNativeControl::kPushButton, {20, 20, 120, 42}, "Update");
+    CNativeControl text(*fWindow, CNativeControl::kStaticText, {20, 60, 300, 80}, "Idle");
+    CNativeControl bar(*fWindow, CNativeControl::kProgressBar, {20, 100, 300, 114});
+    const uint64_t buttonCalls = button.GetToolkitCallCount();
+    const uint64_t textCalls = text.GetToolkitCallCount();
+    const uint64_t barCalls = bar.GetToolkitCallCount();
+
+    EXPECT_FALSE(button.SetTitle("Update"));
+    EXPECT_FALSE(text.SetTitle("Idle"));
+    bar.SetValue(0);
+    button.SetEnabled(true);
+    button.SetRect({20, 20, 120, 42});
+    EXPECT_EQ(button.GetToolkitCallCount(), buttonCalls);
+    EXPECT_EQ(text.GetToolkitCallCount(), textCalls);
+    EXPECT_EQ(bar.GetToolkitCallCount(), barCalls);
+
+    EXPECT_TRUE(button.SetTitle("Done"));
+    EXPECT_TRUE(text.SetTitle("Found \xFF"));
+    EXPECT_EQ(text.GetTitle(), "Found \xEF\xBF\xBD");
+    EXPECT_FALSE(text.SetTitle("Found \xFF")); // the same text once made valid
+    EXPECT_EQ(button.GetToolkitCallCount(), buttonCalls + 1);
+    EXPECT_EQ(text.GetToolkitCallCount(), textCalls + 1);
+}
+
+TEST_F(NativeControlTest, ProgressBarFillsProportionallyAndPulsesOnlyOnScreen)
+{
+    CNativeControl bar(*fWindow, CNativeControl::kProgressBar, {20, 20, 320, 36});
+    for (const auto& [value, fraction] : {std::pair{0, 0.0}, {500, 0.5}, {1000, 1.0}, {1200, 1.0}})
+    {
+        bar.SetValue(value);
+        EXPECT_DOUBLE_EQ(bar.GetShownFraction(), fraction) << value;
+    }
+    bar.SetValue(500);
+    bar.SetIndeterminate(true);
+    EXPECT_FALSE(bar.Pulse()) << "the window is not on screen yet";
+    ShowWindow();
+
+    // The busy block moves from pulse to pulse; the fraction returns afterwards.
+    auto barPixels = [&]
+    {
+        PumpUntil([] { return false; }, 100);
+        CDisplay::Sync();
+        const SDisplayRect client = fWindow->GetClientRect();
+        std::vector<uint8_t> all = ReadWindowPixels(fWindow->GetXID(), client.Width(),
+                                                    client.Height());
+        std::vector<uint8_t> row;
+        if (!all.empty())
+            row.assign(all.begin() + (28 * client.Width() + 20) * 3,
+                       all.begin() + (28 * client.Width() + 320) * 3);
+        return row;
+    };
+    ASSERT_TRUE(bar.Pulse());
+    const std::vector<uint8_t> first = barPixels();
+    ASSERT_FALSE(first.empty());
+    for (int i = 0; i < 5; ++i)
+        ASSERT_TRUE(bar.Pulse());
+    EXPECT_NE(barPixels(), first);
+
+    bar.SetIndeterminate(false);
+    EXPECT_FALSE(bar.Pulse());
+    EXPECT_DOUBLE_EQ(bar.GetShownFraction(), 0.5);
+    bar.SetIndeterminate(true);
+    bar.Hide();
+    EXPECT_FALSE(bar.Pulse());
+}
+
+TEST_F(NativeControlTest, ScrollBarTracksArrowsPagesAndThumbLive)
+{
+    // Vertical, 15 wide, arrows at both ends; range 0..999 with a long thumb.
+    CNativeControl bar(*fWindow, CNativeControl::kVerticalScrollBar, {300, 20, 315, 260});
+    bar.SetPageSize(300);
+    std::vector<int16_t> parts;
+    std::vector<int> values;
+    int idles = 0;
+    bar.SetActionCallback(
+        [&](int16_t part)
+        {
+            parts.push_back(part);
+            values.push_back(bar.GetValue());
+            // As the framework does: arrows and page areas move the value itself.
+            if (part == CNativeControl::kDownArrowPart)
+                bar.SetValue(bar.GetValue() + 10);
+            if (part == CNativeControl::kPageDownPart)
+                bar.SetValue(bar.GetValue() + 100);
+        });
+    CNativeControl::SetTrackingIdleHook([&] { ++idles; });
+    ShowWindow();
+    CPointer pointer;
+    ASSERT_TRUE(pointer.IsOpen());
+
+    auto clickAt = [&](int y)
+    {
+        parts.clear();
+        pointer.Click(*fWindow, 307, y);
+        const std::vector<SEventRecord> events = TakeControlEvents();
+        EXPECT_EQ(events.size(), 1u);
+        return events.empty() ? int16_t(-1) : events[0].mPart;
+    };
+
+    // Down arrow at the bottom end.
+    EXPECT_EQ(clickAt(255), CNativeControl::kDownArrowPart);
+    ASSERT_FALSE(parts.empty());
+    EXPECT_EQ(parts.front(), CNativeControl::kDownArrowPart);
+    EXPECT_EQ(bar.GetValue(), 10 * static_cast<int>(parts.size()));
+    EXPECT_GE(idles, 1);
+
+    // Page area below the thumb, then the up arrow: without the owner acting, the
+    // toolkit leaves the value alone.
+    const int beforePage = bar.GetValue();
+    EXPECT_EQ(clickAt(240), CNativeControl::kPageDownPart);
+    ASSERT_FALSE(parts.empty());
+    EXPECT_EQ(parts.front(), CNativeControl::kPageDownPart);
+    EXPECT_EQ(bar.GetValue(), beforePage + 100 * static_cast<int>(parts.size()));
+    const int beforeUp = bar.GetValue();
+    EXPECT_EQ(clickAt(24), CNativeControl::kUpArrowPart);
+    EXPECT_EQ(bar.GetValue(), beforeUp);
+
+    // Page area above the thumb once the thumb has moved down.
+    bar.SetValue(999);
+    PumpUntil([] { return false; }, 100);
+    EXPECT_EQ(clickAt(40), CNativeControl::kPageUpPart);
+
+    // The thumb, dragged: the callback sees the value follow the mouse on every step.
+    bar.SetValue(0);
+    PumpUntil([] { return false; }, 100);
+    parts.clear();
+    values.clear();
+    pointer.MoveTo(*fWindow, 307, 50);
+    pointer.Button(true);
+    for (int y = 60; y <= 140; y += 20)
+        pointer.MoveTo(*fWindow, 307, y);
+    ASSERT_FALSE(parts.empty()) << "no live callback while dragging";
+    EXPECT_EQ(parts.back(), CNativeControl::kThumbPart);
+    EXPECT_GT(values.back(), 0);
+    EXPECT_TRUE(std::is_sorted(values.begin(), values.end()));
+    // Released far outside: the thumb stays where it was dragged.
+    pointer.MoveTo(*fWindow, 100, 140);
+    pointer.Button(false);
+    const std::vector<SEventRecord> events = TakeControlEvents();
+    ASSERT_EQ(events.size(), 1u);
+    EXPECT_EQ(events[0].mPart, CNativeControl::kThumbPart);
+    EXPECT_EQ(bar.GetValue(), values.back());
+}
+
+TEST_F(NativeControlTest, FocusMovesOnlyWhenTheFrameworkSaysSo)
+{
+    CNativeControl first(*fWindow, CNativeControl::kPushButton, {20, 20, 120, 42}, "One");
+    CNativeControl second(*fWindow, CNativeControl::kPushButton, {20, 60, 120, 82}, "Two");
+    ShowWindow();
+    first.GrabFocus();
+    EXPECT_TRUE(first.HasFocus());
+    // Tab is the framework's: the window records it, the toolkit moves nothing.
+    CSyntheticInput::PostKey(*fWindow, true, 23, 0xFF09, 0);
+    CSyntheticInput::PostKey(*fWindow, false, 23, 0xFF09, 0);
+    ASSERT_TRUE(PumpUntil([] { return CDisplay::HasEvent(MaskForKind(kKeyUp)); }));
+    EXPECT_TRUE(first.HasFocus());
+    EXPECT_FALSE(second.HasFocus());
+
+    // A click does not move it either; the framework does, from the completion.
+    CPointer pointer;
+    ASSERT_TRUE(pointer.IsOpen());
+    pointer.Click(*fWindow, 70, 71);
+    EXPECT_TRUE(first.HasFocus());
+    second.GrabFocus();
+    EXPECT_TRUE(second.HasFocus());
+    EXPECT_FALSE(first.HasFocus());
+    second.ReleaseFocus();
+    EXPECT_FALSE(second.HasFocus());
+}
+
+// Every kind at classic item sizes: each lands exactly on its rectangle. With
+// KELT_SCREENSHOT set, the window is saved there (for a look in light and dark themes).
+void CheckEveryKindFitsItsRectangle()
+{
+    ASSERT_TRUE(CDisplay::Open());
+    CNativeWindow window(CNativeWindow::kDialog, "controls", {100, 100, 460, 300});
+    struct SItem
+    {
+        CNativeControl::EKind mKind;
+        SDisplayRect mRect;
+        const char* mText;
+    };
+    const std::vector<SItem> items = {
+        {CNativeControl::kPushButton, {270, 160, 350, 180}, "Update"},
+        {CNativeControl::kPushButton, {180, 160, 260, 180}, "Quit"},
+        {CNativeControl::kPushButton, {90, 160, 170, 180}, "Disabled"},
+        {CNativeControl::kProgressBar, {10, 130, 320, 144}, ""},
+        {CNativeControl::kStaticText, {70, 10, 320, 48},
+         "A status line long enough to wrap onto a second line and then be cut short "
+         "with an ellipsis where the item ends"},
+        {CNativeControl::kVerticalScrollBar, {335, 10, 350, 150}, ""},
+        {CNativeControl::kImage, {10, 10, 42, 42}, ""},
+        {CNativeControl::kImage, {10, 50, 42, 82}, ""},
+        {CNativeControl::kImage, {10, 90, 42, 122}, ""},
+        {CNativeControl::kHorizontalScrollBar, {70, 100, 320, 115}, ""},
+        {CNativeControl::kStaticText, {70, 60, 320, 76}, "Kelt Podium LX"},
+    };
+    std::vector<std::unique_ptr<CNativeControl>> controls;
+    for (const SItem& item : items)
+        controls.push_back(
+            std::make_unique<CNativeControl>(window, item.mKind, item.mRect, item.mText));
+    controls[0]->SetDefault(true);
+    controls[2]->SetEnabled(false);
+    controls[3]->SetValue(500);
+    controls[5]->SetPageSize(200);
+    controls[6]->SetIcon(CNativeControl::kErrorIcon);
+    controls[7]->SetIcon(CNativeControl::kInformationIcon);
+    controls[8]->SetIcon(CNativeControl::kWarningIcon);
+    controls[10]->SetFont("Sans", 14);
+
+    cairo_t* cr = cairo_create(window.GetBackingStore());
+    cairo_set_source_rgb(cr, 0.93, 0.93, 0.93);
+    cairo_paint(cr);
+    cairo_destroy(cr);
+    window.Show();
+    ASSERT_TRUE(PumpUntil([&] { return window.GetPaintCount() > 0; }));
+    PumpUntil([] { return false; }, 300);
+    for (size_t i = 0; i < items.size(); ++i)
+        EXPECT_EQ(controls[i]->GetAllocation(), items[i].mRect) << "item " << i;
+
+    // Moved and resized later, still exact.
+    controls[1]->SetRect({180, 150, 250, 176});
+    PumpUntil([] { return false; }, 100);
+    EXPECT_EQ(controls[1]->GetAllocation(), (SDisplayRect{180, 150, 250, 176}));
+
+    if (const char* path = std::getenv("KELT_SCREENSHOT"))
+    {
+        CDisplay::Sync();
+        const std::string command = "import -window " + std::to_string(window.GetXID()) + " " +
+                                    path + " 2>/dev/null";
+        EXPECT_EQ(std::system(command.c_str()), 0);
+    }
+}
+
+TEST(NativeControlGeometry, EveryKindFitsItsRectangle)
+{
+    CheckEveryKindFitsItsRectangle();
+    CDisplay::FlushEvents(kEveryEventMask);
+}
+
+// Runs in its own ctest entry with GDK_SCALE=2.
+TEST(NativeControlScale2, EveryKindFitsItsRectangle)
+{
+    const char* scale = std::getenv("GDK_SCALE");
+    if (!scale || std::string(scale) != "2")
+        GTEST_SKIP() << "needs GDK_SCALE=2";
+    CheckEveryKindFitsItsRectangle();
+    CDisplay::FlushEvents(kEveryEventMask);
+}
+
+} // namespace
