@@ -33,7 +33,6 @@ scrollbar.wayfarer-control {
   -GtkScrollbar-has-backward-stepper: true;
   -GtkScrollbar-has-forward-stepper: true;
 }
-scrollbar.wayfarer-control button { padding: 0; min-width: 0; min-height: 0; }
 scrollbar.wayfarer-control slider { min-width: 6px; min-height: 6px; }
 )css";
 
@@ -135,7 +134,9 @@ struct CNativeControl::SImpl
     TActionCallback mAction;
     bool mTracking = false;
     int16_t mTrackedPart = kNoPart;
-    int mPressAlong = 0; // scroll bars: the press along the bar, parent-window coordinates
+    bool mPressBeforeSlider = false; // scroll bars: the press was above/left of the thumb
+    gint64 mPressTime = 0;
+    gint64 mLastRepeat = 0;
     uint64_t mToolkitCalls = 0;
     std::vector<gulong> mHandlers;
 
@@ -288,14 +289,25 @@ struct CNativeControl::SImpl
     {
         if (mTrackedPart == kThumbPart)
             return kThumbPart; // the value follows the thumb wherever it is let go
-        if (!inside)
-            return kNoPart;
-        if (mTrackedPart != kNoPart)
-            return mTrackedPart;
+        return inside ? mTrackedPart : kNoPart;
+    }
+
+    // Scroll bars: where along the bar a press landed, in the widget's coordinates.
+    void NotePress(double xRoot, double yRoot)
+    {
+        int x = 0;
+        int y = 0;
+        ParentPoint(xRoot, yRoot, x, y);
+        GtkAllocation a;
+        gtk_widget_get_allocation(mWidget, &a);
+        const int along = mKind == kVerticalScrollBar ? y - a.y : x - a.x;
         gint start = 0;
         gint end = 0;
         gtk_range_get_slider_range(GTK_RANGE(mWidget), &start, &end);
-        return mPressAlong >= start && mPressAlong < end ? kThumbPart : kNoPart;
+        mPressBeforeSlider = along < start;
+        mTrackedPart = along >= start && along < end ? kThumbPart : kNoPart;
+        mPressTime = g_get_monotonic_time();
+        mLastRepeat = 0;
     }
 
     // Presses and releases of the first button: the toolkit tracks the control
@@ -307,10 +319,8 @@ struct CNativeControl::SImpl
         {
             self->mTracking = true;
             self->mTrackedPart = kNoPart;
-            int x = 0;
-            int y = 0;
-            self->ParentPoint(event->button.x_root, event->button.y_root, x, y);
-            self->mPressAlong = self->mKind == kVerticalScrollBar ? y : x;
+            if (IsScrollBar(self->mKind))
+                self->NotePress(event->button.x_root, event->button.y_root);
         }
         else if (event->type == GDK_BUTTON_RELEASE && event->button.button == GDK_BUTTON_PRIMARY &&
                  self->mTracking)
@@ -325,50 +335,81 @@ struct CNativeControl::SImpl
         return FALSE;
     }
 
-    // Live tracking of a scroll bar: the owner hears every step while the mouse is down.
-    static gboolean OnChangeValue(GtkRange* range, GtkScrollType scroll, gdouble value,
-                                  gpointer data)
+    static int16_t PartOfScroll(GtkScrollType scroll)
     {
-        auto* self = static_cast<SImpl*>(data);
-        int16_t part = kNoPart;
         switch (scroll)
         {
         case GTK_SCROLL_STEP_BACKWARD:
         case GTK_SCROLL_STEP_UP:
         case GTK_SCROLL_STEP_LEFT:
-            part = kUpArrowPart;
-            break;
+            return kUpArrowPart;
         case GTK_SCROLL_STEP_FORWARD:
         case GTK_SCROLL_STEP_DOWN:
         case GTK_SCROLL_STEP_RIGHT:
-            part = kDownArrowPart;
-            break;
+            return kDownArrowPart;
         case GTK_SCROLL_PAGE_BACKWARD:
         case GTK_SCROLL_PAGE_UP:
         case GTK_SCROLL_PAGE_LEFT:
-            part = kPageUpPart;
-            break;
+            return kPageUpPart;
         case GTK_SCROLL_PAGE_FORWARD:
         case GTK_SCROLL_PAGE_DOWN:
         case GTK_SCROLL_PAGE_RIGHT:
-            part = kPageDownPart;
+            return kPageDownPart;
+        default:
+            return kThumbPart;
+        }
+    }
+
+    // Held arrows repeat like a key: one step at once, then after a pause a step
+    // every 50 ms (the toolkit asks on every frame, in tiny smooth steps).
+    bool ArrowStepDue()
+    {
+        const gint64 now = g_get_monotonic_time();
+        if (mLastRepeat == 0 || (now - mPressTime >= 300000 && now - mLastRepeat >= 50000))
+        {
+            mLastRepeat = now;
+            return true;
+        }
+        return false;
+    }
+
+    // Live tracking of a scroll bar: the owner hears every step while the mouse is down.
+    static gboolean OnChangeValue(GtkRange* range, GtkScrollType scroll, gdouble value,
+                                  gpointer data)
+    {
+        auto* self = static_cast<SImpl*>(data);
+        int16_t part = PartOfScroll(scroll);
+        if (self->mTracking)
+        {
+            // The toolkit scrolls a held arrow as a run of small jumps; a jump that
+            // did not start on the thumb comes from an arrow.
+            if (self->mTrackedPart == kNoPart)
+                self->mTrackedPart = part != kThumbPart     ? part
+                                     : self->mPressBeforeSlider ? kUpArrowPart
+                                                                : kDownArrowPart;
+            part = self->mTrackedPart;
+        }
+        gboolean handled = TRUE;
+        switch (part)
+        {
+        case kThumbPart:
+            gtk_range_set_value(range, std::round(value));
+            break;
+        case kUpArrowPart:
+        case kDownArrowPart:
+            if (!self->ArrowStepDue())
+                return TRUE;
+            if (!self->mAction)
+            {
+                const double step = part == kUpArrowPart ? -1 : 1;
+                gtk_range_set_value(range, gtk_range_get_value(range) + step);
+            }
             break;
         default:
-            part = kThumbPart;
+            handled = self->mAction ? TRUE : FALSE;
             break;
         }
-        if (self->mTracking && self->mTrackedPart == kNoPart)
-            self->mTrackedPart = part;
-        gboolean handled = FALSE;
-        if (part == kThumbPart)
-        {
-            gtk_range_set_value(range, std::round(value));
-            handled = TRUE;
-        }
-        else
-            handled = self->mAction ? TRUE : FALSE;
-        // The callback may delete nothing here but may set the value; keep a copy in
-        // case it replaces itself.
+        // A copy: the callback may replace itself.
         if (TActionCallback action = self->mAction)
             action(part);
         if (const auto& hook = TrackingIdleHook())

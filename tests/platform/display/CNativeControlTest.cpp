@@ -1,5 +1,6 @@
 #include "platform/display/CNativeControl.h"
 #include "platform/display/CDisplay.h"
+#include "platform/display/CDisplayTheme.h"
 #include "platform/display/CNativeWindow.h"
 #include "platform/display/CSyntheticInput.h"
 
@@ -259,9 +260,9 @@ TEST_F(NativeControlTest, ScrollBarTracksArrowsPagesAndThumbLive)
 
     // Down arrow at the bottom end.
     EXPECT_EQ(clickAt(255), CNativeControl::kDownArrowPart);
-    ASSERT_FALSE(parts.empty());
-    EXPECT_EQ(parts.front(), CNativeControl::kDownArrowPart);
-    EXPECT_EQ(bar.GetValue(), 10 * static_cast<int>(parts.size()));
+    // A quick click is one step, however many frames the toolkit scrolled in.
+    ASSERT_EQ(parts, std::vector<int16_t>{CNativeControl::kDownArrowPart});
+    EXPECT_EQ(bar.GetValue(), 10);
     EXPECT_GE(idles, 1);
 
     // Page area below the thumb, then the up arrow: without the owner acting, the
@@ -353,7 +354,7 @@ void CheckEveryKindFitsItsRectangle()
         {CNativeControl::kImage, {10, 50, 42, 82}, ""},
         {CNativeControl::kImage, {10, 90, 42, 122}, ""},
         {CNativeControl::kHorizontalScrollBar, {70, 100, 320, 115}, ""},
-        {CNativeControl::kStaticText, {70, 60, 320, 76}, "Kelt Podium LX"},
+        {CNativeControl::kStaticText, {70, 60, 320, 79}, "Kelt Podium LX"},
     };
     std::vector<std::unique_ptr<CNativeControl>> controls;
     for (const SItem& item : items)
@@ -369,7 +370,11 @@ void CheckEveryKindFitsItsRectangle()
     controls[10]->SetFont("Sans", 14);
 
     cairo_t* cr = cairo_create(window.GetBackingStore());
-    cairo_set_source_rgb(cr, 0.93, 0.93, 0.93);
+    // The framework paints windows in the theme's background, which the theme's
+    // text colour is made for.
+    const CDisplayTheme::SColor background = CDisplayTheme::GetColor(CDisplayTheme::kBackground);
+    cairo_set_source_rgb(cr, background.mRed / 65535.0, background.mGreen / 65535.0,
+                         background.mBlue / 65535.0);
     cairo_paint(cr);
     cairo_destroy(cr);
     window.Show();
