@@ -272,13 +272,19 @@ struct CNativeControl::SImpl
         }
     }
 
-    void RecordCompletion(int16_t part, double xRoot, double yRoot)
+    // Where the release happened when there was one; else where the pointer is.
+    void RecordCompletion(int16_t part, const GdkEventButton* release)
     {
         SEventRecord event;
         event.mWhat = kControlEvent;
         CDisplay::Stamp(event);
-        event.mWhereH = static_cast<int16_t>(std::clamp(static_cast<int>(xRoot), SHRT_MIN, SHRT_MAX));
-        event.mWhereV = static_cast<int16_t>(std::clamp(static_cast<int>(yRoot), SHRT_MIN, SHRT_MAX));
+        if (release)
+        {
+            event.mWhereH = static_cast<int16_t>(
+                std::clamp(static_cast<int>(release->x_root), SHRT_MIN, SHRT_MAX));
+            event.mWhereV = static_cast<int16_t>(
+                std::clamp(static_cast<int>(release->y_root), SHRT_MIN, SHRT_MAX));
+        }
         event.mWindow = mWindow;
         event.mControl = mOwner;
         event.mPart = part;
@@ -322,6 +328,12 @@ struct CNativeControl::SImpl
             if (IsScrollBar(self->mKind))
                 self->NotePress(event->button.x_root, event->button.y_root);
         }
+        else if (event->type == GDK_GRAB_BROKEN && self->mTracking)
+        {
+            // Another program took the pointer: the click ends where nothing is.
+            self->mTracking = false;
+            self->RecordCompletion(kNoPart, nullptr);
+        }
         else if (event->type == GDK_BUTTON_RELEASE && event->button.button == GDK_BUTTON_PRIMARY &&
                  self->mTracking)
         {
@@ -330,7 +342,7 @@ struct CNativeControl::SImpl
             const int16_t part = IsScrollBar(self->mKind) ? self->ScrollBarReleasePart(inside)
                                  : inside                 ? kButtonPart
                                                           : kNoPart;
-            self->RecordCompletion(part, event->button.x_root, event->button.y_root);
+            self->RecordCompletion(part, &event->button);
         }
         return FALSE;
     }
@@ -365,7 +377,7 @@ struct CNativeControl::SImpl
     bool ArrowStepDue()
     {
         const gint64 now = g_get_monotonic_time();
-        if (mLastRepeat == 0 || (now - mPressTime >= 300000 && now - mLastRepeat >= 50000))
+        if (mLastRepeat == 0 || (now - mPressTime >= 400000 && now - mLastRepeat >= 50000))
         {
             mLastRepeat = now;
             return true;
@@ -415,6 +427,12 @@ struct CNativeControl::SImpl
         if (const auto& hook = TrackingIdleHook())
             hook();
         return handled;
+    }
+
+    // The font (ours or the theme's) decides how many lines fit.
+    static void OnStyleUpdated(GtkWidget*, gpointer data)
+    {
+        static_cast<SImpl*>(data)->LimitLines();
     }
 
     void Connect(const char* signal, GCallback callback)
@@ -488,6 +506,8 @@ CNativeControl::CNativeControl(CNativeWindow& window, EKind kind, const SDisplay
         impl.Connect("event", G_CALLBACK(SImpl::OnEvent));
     if (IsScrollBar(kind))
         impl.Connect("change-value", G_CALLBACK(SImpl::OnChangeValue));
+    if (kind == kStaticText)
+        impl.Connect("style-updated", G_CALLBACK(SImpl::OnStyleUpdated));
     gtk_widget_show(impl.mWidget);
 }
 
@@ -495,7 +515,11 @@ CNativeControl::~CNativeControl()
 {
     SImpl& impl = *fImpl;
     for (gulong id : impl.mHandlers)
-        g_signal_handler_disconnect(impl.mWidget, id);
+    {
+        // Gone already when the window took the widget down before us.
+        if (g_signal_handler_is_connected(impl.mWidget, id))
+            g_signal_handler_disconnect(impl.mWidget, id);
+    }
     // The window may already have taken the widget down with it; the reference we
     // hold keeps the pointer valid either way.
     gtk_widget_destroy(impl.mWidget);
