@@ -267,8 +267,8 @@ struct CNativeControl::SImpl
             GtkAdjustment* adjustment = gtk_range_get_adjustment(GTK_RANGE(mWidget));
             const double page = std::max(mPageSize, 0);
             gtk_adjustment_configure(adjustment, std::clamp(mValue, mMinimum, mMaximum), mMinimum,
-                                     static_cast<double>(mMaximum) + page, 1,
-                                     std::max(page, 1.0), page);
+                                     static_cast<double>(mMaximum) + page, 1, std::max(page, 1.0),
+                                     page);
         }
     }
 
@@ -396,7 +396,7 @@ struct CNativeControl::SImpl
             // The toolkit scrolls a held arrow as a run of small jumps; a jump that
             // did not start on the thumb comes from an arrow.
             if (self->mTrackedPart == kNoPart)
-                self->mTrackedPart = part != kThumbPart     ? part
+                self->mTrackedPart = part != kThumbPart         ? part
                                      : self->mPressBeforeSlider ? kUpArrowPart
                                                                 : kDownArrowPart;
             part = self->mTrackedPart;

@@ -51,7 +51,8 @@ public:
     using TActionCallback = std::function<void(int16_t part)>;
 
     // Created shown (it appears when its window does), at rect in client coordinates.
-    // Text is UTF-8; a button's title, a static text's text.
+    // Text is UTF-8; a button's title, a static text's text. A control goes before
+    // its window does.
     CNativeControl(CNativeWindow& window, EKind kind, const SDisplayRect& rect,
                    const std::string& text = {});
     ~CNativeControl();
@@ -63,6 +64,7 @@ public:
 
     // The control covers exactly rect (client coordinates), whatever the theme's
     // minimum sizes; a text too long for it is wrapped and then cut with an ellipsis.
+    // Only a static text lower than one line of its font sticks out below it.
     void SetRect(const SDisplayRect& rect);
     SDisplayRect GetRect() const;
     // Where the toolkit actually put the control, in client coordinates (empty

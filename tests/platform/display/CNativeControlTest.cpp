@@ -7,8 +7,8 @@
 #include "DisplayTestSupport.h"
 
 #include <X11/Xlib.h>
-#include <cairo.h>
 #include <X11/extensions/XTest.h>
+#include <cairo.h>
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -208,8 +208,8 @@ TEST_F(NativeControlTest, ProgressBarFillsProportionallyAndPulsesOnlyOnScreen)
         PumpUntil([] { return false; }, 100);
         CDisplay::Sync();
         const SDisplayRect client = fWindow->GetClientRect();
-        std::vector<uint8_t> all = ReadWindowPixels(fWindow->GetXID(), client.Width(),
-                                                    client.Height());
+        std::vector<uint8_t> all =
+            ReadWindowPixels(fWindow->GetXID(), client.Width(), client.Height());
         std::vector<uint8_t> row;
         if (!all.empty())
             row.assign(all.begin() + (28 * client.Width() + 20) * 3,
@@ -353,7 +353,8 @@ void CheckEveryKindFitsItsRectangle()
         {CNativeControl::kPushButton, {180, 160, 260, 180}, "Quit"},
         {CNativeControl::kPushButton, {90, 160, 170, 180}, "Disabled"},
         {CNativeControl::kProgressBar, {10, 130, 320, 144}, ""},
-        {CNativeControl::kStaticText, {70, 10, 320, 48},
+        {CNativeControl::kStaticText,
+         {70, 10, 320, 48},
          "A status line long enough to wrap onto a second line and then be cut short "
          "with an ellipsis where the item ends"},
         {CNativeControl::kVerticalScrollBar, {335, 10, 350, 150}, ""},
@@ -423,8 +424,8 @@ void CheckEveryKindFitsItsRectangle()
     if (const char* path = std::getenv("KELT_SCREENSHOT"))
     {
         CDisplay::Sync();
-        const std::string command = "import -window " + std::to_string(window.GetXID()) + " " +
-                                    path + " 2>/dev/null";
+        const std::string command =
+            "import -window " + std::to_string(window.GetXID()) + " " + path + " 2>/dev/null";
         EXPECT_EQ(std::system(command.c_str()), 0);
     }
 }
