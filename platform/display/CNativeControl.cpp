@@ -225,6 +225,13 @@ struct CNativeControl::SImpl
         // Exactly the control's size, transparent where the picture does not reach,
         // so the picture sits at the top-left corner and is clipped at the others.
         cairo_surface_t* surface = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, width, height);
+        if (cairo_surface_status(surface) != CAIRO_STATUS_SUCCESS)
+        {
+            // Larger than an image can be: nothing to show rather than a crash.
+            cairo_surface_destroy(surface);
+            gtk_image_clear(image);
+            return;
+        }
         cairo_surface_flush(surface);
         unsigned char* data = cairo_image_surface_get_data(surface);
         const int stride = cairo_image_surface_get_stride(surface);
