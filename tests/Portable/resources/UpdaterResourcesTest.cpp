@@ -197,8 +197,8 @@ TEST_F(UpdaterResources, AlertDialog)
     }
     EXPECT_EQ(items[4].mBottom - items[4].mTop, 48);
     EXPECT_EQ(items[4].mRight - items[4].mLeft, 48);
-    EXPECT_GE(items[3].mBottom - items[3].mTop, 2 * 17);     // two lines above a second message
-    EXPECT_GE(items[5].mBottom - items[3].mTop, 5 * 17);     // five lines for a message alone
+    EXPECT_GE(items[3].mBottom - items[3].mTop, 2 * 17); // two lines above a second message
+    EXPECT_GE(items[5].mBottom - items[3].mTop, 5 * 17); // five lines for a message alone
     EXPECT_GE(items[3].mRight - items[3].mLeft, 300);
     for (std::size_t i = 0; i < items.size(); ++i)
     {
@@ -208,10 +208,9 @@ TEST_F(UpdaterResources, AlertDialog)
         EXPECT_LE(items[i].mBottom, height);
         for (std::size_t j = i + 1; j < items.size(); ++j)
         {
-            const bool apart = items[i].mRight <= items[j].mLeft ||
-                               items[j].mRight <= items[i].mLeft ||
-                               items[i].mBottom <= items[j].mTop ||
-                               items[j].mBottom <= items[i].mTop;
+            const bool apart =
+                items[i].mRight <= items[j].mLeft || items[j].mRight <= items[i].mLeft ||
+                items[i].mBottom <= items[j].mTop || items[j].mBottom <= items[i].mTop;
             EXPECT_TRUE(apart) << "items " << i + 1 << " and " << j + 1 << " overlap";
         }
     }
