@@ -75,9 +75,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         if (slot >= script.GetButtonCount())
             Check(length == 0);
     }
-    // Without a "[" after the tag there is nothing to make a button of.
-    if (parts[0].size() <= std::size_t(CAlertScript::kTagLength) ||
-        parts[0].find('[', CAlertScript::kTagLength) == std::string::npos)
+    // Without a "[" after the tag there is nothing to make a button of (a
+    // variable may move a "[" of the script out of the tag, so only without).
+    if (count == 0 && (parts[0].size() <= std::size_t(CAlertScript::kTagLength) ||
+                       parts[0].find('[', CAlertScript::kTagLength) == std::string::npos))
         Check(script.GetButtonCount() == 0);
     return 0;
 }

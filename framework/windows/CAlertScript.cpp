@@ -31,7 +31,8 @@ std::string_view TrimLineBreaks(std::string_view text)
 void CopyCut(std::string_view text, char* out, std::size_t max)
 {
     const std::size_t length = std::min(text.size(), max);
-    std::memcpy(out, text.data(), length);
+    if (length > 0) // an empty view may have no storage at all
+        std::memcpy(out, text.data(), length);
     out[length] = 0;
 }
 
