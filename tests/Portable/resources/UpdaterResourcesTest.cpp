@@ -183,4 +183,35 @@ TEST_F(UpdaterResources, AlertDialog)
     // Item 1, the default button, is the rightmost.
     EXPECT_GT(items[0].mLeft, items[1].mLeft);
     EXPECT_GT(items[1].mLeft, items[2].mLeft);
+
+    // Room for the toolkit's controls: buttons at the theme's sizes, a 48-pixel
+    // icon, several lines of message; everything inside the client area and
+    // nothing overlapping.
+    const uint8_t* d = dialog->GetBufferPtr();
+    const int width = Host16(d + 6) - Host16(d + 2);
+    const int height = Host16(d + 4) - Host16(d);
+    for (int i = 0; i < 3; ++i)
+    {
+        EXPECT_GE(items[i].mBottom - items[i].mTop, 28) << "button " << i + 1;
+        EXPECT_GE(items[i].mRight - items[i].mLeft, 80) << "button " << i + 1;
+    }
+    EXPECT_EQ(items[4].mBottom - items[4].mTop, 48);
+    EXPECT_EQ(items[4].mRight - items[4].mLeft, 48);
+    EXPECT_GE(items[3].mBottom - items[3].mTop, 2 * 17); // two lines above a second message
+    EXPECT_GE(items[5].mBottom - items[3].mTop, 5 * 17); // five lines for a message alone
+    EXPECT_GE(items[3].mRight - items[3].mLeft, 300);
+    for (std::size_t i = 0; i < items.size(); ++i)
+    {
+        EXPECT_GE(items[i].mLeft, 0);
+        EXPECT_GE(items[i].mTop, 0);
+        EXPECT_LE(items[i].mRight, width);
+        EXPECT_LE(items[i].mBottom, height);
+        for (std::size_t j = i + 1; j < items.size(); ++j)
+        {
+            const bool apart =
+                items[i].mRight <= items[j].mLeft || items[j].mRight <= items[i].mLeft ||
+                items[i].mBottom <= items[j].mTop || items[j].mBottom <= items[i].mTop;
+            EXPECT_TRUE(apart) << "items " << i + 1 << " and " << j + 1 << " overlap";
+        }
+    }
 }
