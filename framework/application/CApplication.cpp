@@ -3,8 +3,11 @@
 #include "framework/application/CApplicationToolbar.h"
 #include "framework/application/CApplicationWindowSystem.h"
 #include "framework/application/CExitTask.h"
+#include "framework/application/CClickSpec.h"
 #include "framework/application/CKeySpec.h"
+#include "framework/application/CMacDiskMountInfo.h"
 #include "framework/application/CMouse.h"
+#include "framework/application/CPreviousMouseDown.h"
 #include "framework/application/COpenDocumentRequest.h"
 #include "framework/application/CTimer.h"
 #include "framework/files/CClipping.h"
@@ -16,6 +19,8 @@
 #include "framework/graphics/CGraphicManager.h"
 #include "framework/text/CStringManager.h"
 #include "framework/text/StringUtilities.h"
+#include "framework/windows/CABCWindow.h"
+#include "framework/windows/CFloaterWindow.h"
 #include "platform/CMainEventQueue.h"
 #include "platform/CPlatformClock.h"
 #include "platform/display/CDesktopSession.h"
@@ -26,6 +31,7 @@
 #include "platform/resources/CResourceManager.h"
 
 #include <climits>
+#include <cstdlib>
 #include <cstdio>
 #include <unistd.h>
 
@@ -38,6 +44,8 @@
 
 namespace NSWayfarer
 {
+
+CPreviousMouseDown gPreviousMouseDown;
 
 namespace
 {
@@ -597,33 +605,298 @@ bool CApplication::SynthesizeModifierKeyEvent()
 void CApplication::MacHandleNativeEvent(const NSPlatform::SEventRecord& event)
 {
     using namespace NSPlatform;
-    if (event.mWhat == kHighLevelEvent)
+    try
     {
-        MacHandleAppleEvent(event);
-        return;
-    }
-    if (event.mWhat == kOSEvent)
-    {
-        const uint32_t kind = event.mMessage >> 24;
-        if (kind == kSuspendResumeMessage)
+        if (event.mWhat == kHighLevelEvent)
         {
-            if (event.mMessage & kResumeFlag)
-                Resume();
-            else
-                Suspend();
+            MacHandleAppleEvent(event);
             return;
         }
-        if (kind == kMouseMovedMessage)
-            CMouse::PushMouseDelta(event.mDeltaH, event.mDeltaV);
+        if (event.mWhat == kOSEvent)
+        {
+            const uint32_t kind = event.mMessage >> 24;
+            if (kind == kSuspendResumeMessage)
+            {
+                MacHandleOSEvent(event);
+                return;
+            }
+            // The pointer moved: relative tracking reads the movement.
+            if (kind == kMouseMovedMessage)
+                CMouse::PushMouseDelta(event.mDeltaH, event.mDeltaV);
+        }
+        bool handled = false;
+        ForEachWindowSystem(WindowSystems(), [&](CApplicationWindowSystem* system)
+                            { return !(handled = system->HandleNativeEvent(event)); });
+        if (handled)
+            return;
+        switch (event.mWhat)
+        {
+        case kMouseDown:
+            MacHandleMouseDown(event);
+            break;
+        case kMouseUp:
+            MacHandleMouseUp(event);
+            break;
+        case kKeyDown:
+        case kKeyUp:
+        case kAutoKey:
+            MacHandleKeyEvent(event);
+            break;
+        case kUpdateEvent:
+            MacHandleUpdateEvent(event);
+            break;
+        case kDiskEvent:
+            MacHandleDiskEvent(event);
+            break;
+        case kActivateEvent:
+            MacHandleActivateEvent(event);
+            break;
+        case kOSEvent:
+            MacHandleOSEvent(event);
+            break;
+        case kWindowCloseEvent:
+            MacHandleCloseRequest(event);
+            break;
+        case kWindowFrameEvent:
+            MacHandleWindowFrameEvent(event);
+            break;
+        case kMouseWheelEvent:
+            MacHandleMouseWheel(event);
+            break;
+        default:
+            break;
+        }
     }
-    bool handled = false;
-    ForEachWindowSystem(WindowSystems(), [&](CApplicationWindowSystem* system)
-                        { return !(handled = system->HandleNativeEvent(event)); });
-    if (!handled && (event.mWhat == kKeyDown || event.mWhat == kKeyUp || event.mWhat == kAutoKey))
+    catch (...)
     {
-        const CKeySpec key(event);
-        HandleKeyDownUp(&key);
+        // One event's failure ends its handling only.
     }
+}
+
+void CApplication::MacHandleMouseDown(const NSPlatform::SEventRecord& event)
+{
+    SyncSuperPort();
+    CABCWindow* window = CABCWindow::FromNative(event.mWindow);
+    if (!window)
+        return;
+    // The window manager owns title bars and frames: what reaches a window here is a
+    // click in its client area, or in the size box a resizable window keeps there.
+    short x = 0;
+    short y = 0;
+    window->GlobalToLocal(event.mWhereH, event.mWhereV, &x, &y);
+    CABCWindow::CWindowSizeBoxView* sizeBox = window->GetRootGroupView()->GetSizeBoxView();
+    if (sizeBox && sizeBox->GetRect().IsPointIn(x, y))
+        window->MacClickInGrow(event);
+    else
+        MacClickInWindowContent(window, event);
+}
+
+void CApplication::MacClickInWindowContent(CABCWindow* window,
+                                           const NSPlatform::SEventRecord& event)
+{
+    try
+    {
+        CFloaterWindow::EndFloaterKeyboardCapture();
+        short x = 0;
+        short y = 0;
+        window->GlobalToLocal(event.mWhereH, event.mWhereV, &x, &y);
+        const CModifierKeyStatus modifiers(static_cast<short>(event.mModifiers));
+        if (modifiers.MacIsControlKeyDown())
+        {
+            window->DoContextMenu(CLocalPoint(x, y));
+            return;
+        }
+        const long ms = CTimer::TicksToMS(static_cast<long>(event.mWhen));
+        const bool doubleClick =
+            gPreviousMouseDown.fWindow == window &&
+            event.mWhen - gPreviousMouseDown.fTime <
+                static_cast<uint32_t>(CMouse::GetDoubleClickTicks()) &&
+            std::abs(x - gPreviousMouseDown.fX) <= 4 && std::abs(y - gPreviousMouseDown.fY) <= 4;
+        if (doubleClick)
+        {
+            gPreviousMouseDown.Reset();
+            window->Click(CClickSpec(CClickSpec::kDoubleClick, x, y, ms, modifiers));
+        }
+        else
+        {
+            gPreviousMouseDown.fWindow = window;
+            gPreviousMouseDown.fTime = event.mWhen;
+            gPreviousMouseDown.fX = x;
+            gPreviousMouseDown.fY = y;
+            window->Click(CClickSpec(CClickSpec::kClick, x, y, ms, modifiers));
+        }
+        // The click may have closed the window (marked; deleted in idle) but not deleted it.
+        if (CABCWindow::IsWindow(window) && window != CABCWindow::GetSelected() &&
+            window->WantsToBeActive())
+            window->Select();
+    }
+    catch (...)
+    {
+    }
+}
+
+void CApplication::MacHandleMouseUp(const NSPlatform::SEventRecord& event)
+{
+    try
+    {
+        SyncSuperPort();
+        if (CABCWindow* window = CABCWindow::FindWindowAtCoord(event.mWhereH, event.mWhereV))
+        {
+            short x = 0;
+            short y = 0;
+            window->GlobalToLocal(event.mWhereH, event.mWhereV, &x, &y);
+            const CModifierKeyStatus modifiers(static_cast<short>(event.mModifiers));
+            window->Drop(
+                CDropSpec(x, y, CTimer::TicksToMS(static_cast<long>(event.mWhen)), modifiers));
+        }
+    }
+    catch (...)
+    {
+    }
+    CABCWindow::ReleaseMouseButton();
+}
+
+void CApplication::MacHandleKeyEvent(const NSPlatform::SEventRecord& event)
+{
+    const CKeySpec key(event);
+    DispatchKeyDownUp(&key);
+}
+
+void CApplication::DispatchKeyDownUp(const CKeySpec* key)
+{
+    if (CView* owner = CView::GetKeyboardCaptureOwner())
+    {
+        owner->HandleKeyDownUp(key);
+        return;
+    }
+    if (CABCWindow* window = CABCWindow::GetSelected())
+    {
+        if (CView* focus = window->GetFocusView())
+            focus->HandleKeyDownUp(key);
+        else
+            window->HandleKeyDownUp(key);
+        return;
+    }
+    HandleKeyDownUp(key);
+}
+
+void CApplication::DispatchSetupMenus(CMenuBar* bar)
+{
+    if (CABCWindow* window = CABCWindow::GetNonFloatingSelected())
+    {
+        if (CView* focus = window->GetFocusView())
+            focus->SetupMenus(bar);
+        else
+            window->SetupMenus(bar);
+        return;
+    }
+    SetupMenus(bar);
+}
+
+void CApplication::DispatchHandleMenuSelection(CMenuBar* bar, unsigned long command)
+{
+    if (CABCWindow* window = CABCWindow::GetNonFloatingSelected())
+    {
+        CView* focus = window->GetFocusView();
+        if (focus && focus->IsEnabled())
+            focus->HandleMenuSelection(bar, command);
+        else
+            window->HandleMenuSelection(bar, command);
+        return;
+    }
+    HandleMenuSelection(bar, command);
+}
+
+void CApplication::MacHandleUpdateEvent(const NSPlatform::SEventRecord& event)
+{
+    if (CGraphicManager::gGraphicMgr)
+        CGraphicManager::gGraphicMgr->MacPollForSeedChange();
+    // Other windows paint themselves from their stores: nothing to draw for them.
+    if (CABCWindow* window = CABCWindow::FromNative(event.mWindow))
+        window->ForcePaint();
+}
+
+void CApplication::MacHandleActivateEvent(const NSPlatform::SEventRecord& event)
+{
+    CABCWindow* window = CABCWindow::FromNative(event.mWindow);
+    if (!window || !window->WantsToBeActive())
+        return;
+    if (event.mModifiers & NSPlatform::kActiveFlag)
+    {
+        CABCWindow::MacBringToFrontOfOrder(window);
+        window->DoActivate();
+    }
+    else
+    {
+        window->DoDeactivate();
+    }
+}
+
+void CApplication::MacHandleOSEvent(const NSPlatform::SEventRecord& event)
+{
+    if ((event.mMessage >> 24) != NSPlatform::kSuspendResumeMessage)
+        return;
+    if (event.mMessage & NSPlatform::kResumeFlag)
+    {
+        Resume();
+    }
+    else
+    {
+        Suspend();
+        CMouse::SetArrowShape();
+    }
+}
+
+void CApplication::MacHandleDiskEvent(const NSPlatform::SEventRecord& event)
+{
+    CMacDiskMountInfo info(event.mMessage);
+    if (info.fErr == 0)
+    {
+        if (event.mVolumeName.empty())
+            throw XFile();
+        info.SetVolumeName(event.mVolumeName.c_str());
+        info.fVolumeRefNum = static_cast<int16_t>(-1 - info.fDriveNumber);
+    }
+    if (CABCWindow* window = CABCWindow::GetSelected())
+        window->MacHandleDiskMount(&info);
+    else
+        MacHandleDiskMount(&info);
+}
+
+void CApplication::MacHandleCloseRequest(const NSPlatform::SEventRecord& event)
+{
+    CABCWindow* window = CABCWindow::FromNative(event.mWindow);
+    if (!window)
+        return;
+    // A window behind a modal dialog waits until the dialog is done.
+    CABCWindow* front = CABCWindow::GetSelected();
+    if (front && front != window && front->IsModal())
+        return;
+    try
+    {
+        window->TryClosing();
+    }
+    catch (...)
+    {
+    }
+}
+
+void CApplication::MacHandleWindowFrameEvent(const NSPlatform::SEventRecord& event)
+{
+    CABCWindow* window = CABCWindow::FromNative(event.mWindow);
+    if (!window)
+        return;
+    const short part = static_cast<short>(event.mMessage);
+    if (part == 7 || part == 8)
+        window->MacHandleZoomButton(event, part);
+    else
+        window->MacFrameChanged(part);
+}
+
+void CApplication::MacHandleMouseWheel(const NSPlatform::SEventRecord& event)
+{
+    if (CABCWindow* window = CABCWindow::FromNative(event.mWindow))
+        window->MacHandleMouseWheel(event);
 }
 
 int16_t CApplication::MacHandleAppleEvent(const NSPlatform::SEventRecord& event)

@@ -25,6 +25,7 @@ namespace NSWayfarer
 {
 
 class CABCBitmap;
+class CABCWindow;
 class CApplicationToolbar;
 class CApplicationWindowSystem;
 class CBitmapCache;
@@ -34,6 +35,7 @@ class CDirSpec;
 class CExitTask;
 class CFileCreator;
 class CKeySpec;
+class CMacDiskMountInfo;
 class CMenuBar;
 class COpenDocumentRequest;
 class CUnknownFileType;
@@ -121,7 +123,11 @@ public:
     virtual bool SaveAllPriorToCloseAll() { return true; }
     virtual CMenuBar* GetMenuBar() { return nullptr; }
     virtual void SetupMenus(CMenuBar*) {}
+    // The end of the chain of menu commands: nobody nearer the user took it.
+    virtual void HandleMenuSelection(CMenuBar*, unsigned long) {}
     virtual void HandleKeyDownUp(const CKeySpec*) {}
+    // A volume arrived and no window is selected to take it.
+    virtual void MacHandleDiskMount(const CMacDiskMountInfo*) {}
     // The screen's format changed: cached pictures are decoded again on their next use.
     virtual void ScreenBitmapDestChanged(const CBitmapDest* dest);
     // The cached picture of id; on a miss "JPEG" resource id.GetResourceNumber() decoded for dest
@@ -135,9 +141,28 @@ public:
     virtual void OpenDefaultDocument() {}
 
     // One event from the window system: high-level events go to their handlers,
-    // suspend and resume to Suspend/Resume, everything else to the window layers
-    // (keys nobody took to HandleKeyDownUp).
+    // suspend and resume to Suspend/Resume; the registered window layers may take
+    // the rest, else it is dispatched to the framework's windows and views below.
+    // Every exception is caught and dropped.
     virtual void MacHandleNativeEvent(const NSPlatform::SEventRecord& event);
+
+    // Dispatch to windows and views: which object gets keys, menu set-up and commands.
+    void DispatchSetupMenus(CMenuBar* bar);
+    void DispatchHandleMenuSelection(CMenuBar* bar, unsigned long command);
+    void DispatchKeyDownUp(const CKeySpec* key);
+    void MacHandleMouseDown(const NSPlatform::SEventRecord& event);
+    void MacHandleMouseUp(const NSPlatform::SEventRecord& event);
+    void MacHandleKeyEvent(const NSPlatform::SEventRecord& event);
+    void MacHandleUpdateEvent(const NSPlatform::SEventRecord& event);
+    void MacHandleDiskEvent(const NSPlatform::SEventRecord& event);
+    void MacHandleActivateEvent(const NSPlatform::SEventRecord& event);
+    void MacHandleOSEvent(const NSPlatform::SEventRecord& event);
+    void MacClickInWindowContent(CABCWindow* window, const NSPlatform::SEventRecord& event);
+    // The window manager's close button (or Alt+F4) on a window: its close box.
+    void MacHandleCloseRequest(const NSPlatform::SEventRecord& event);
+    // The window manager moved, resized or zoomed a window.
+    void MacHandleWindowFrameEvent(const NSPlatform::SEventRecord& event);
+    void MacHandleMouseWheel(const NSPlatform::SEventRecord& event);
     // Runs the handler installed for a high-level event; its result code (-1708
     // when none is installed or it declines).
     int16_t MacHandleAppleEvent(const NSPlatform::SEventRecord& event);

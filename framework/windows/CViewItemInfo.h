@@ -10,6 +10,7 @@ namespace NSWayfarer
 class CViewItemInfo
 {
 public:
+    CViewItemInfo() = default;
     explicit CViewItemInfo(const CLocalRect& rect) : fRect(rect) {}
     virtual ~CViewItemInfo() = default;
 

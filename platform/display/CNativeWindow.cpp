@@ -96,6 +96,11 @@ struct CNativeWindow::SImpl
     uint64_t mPaints = 0;
     std::set<guint16> mKeysDown;
     bool mFocused = false;
+    bool mMaximized = false;
+    bool mResizable = true;
+    bool mZoomable = true;
+    bool mClosable = true;
+    uint64_t mInvalidatedPixels = 0;
     std::vector<std::pair<GtkWidget*, gulong>> mHandlers;
 
     void RebuildStore(int width, int height, int scale)
@@ -249,9 +254,18 @@ struct CNativeWindow::SImpl
         return TRUE;
     }
 
-    static void OnSizeAllocate(GtkWidget*, GdkRectangle*, gpointer data)
+    static void OnSizeAllocate(GtkWidget*, GdkRectangle* allocation, gpointer data)
     {
-        static_cast<SImpl*>(data)->RebuildForWidget();
+        auto* self = static_cast<SImpl*>(data);
+        SDisplayRect& known = self->mRequested;
+        // Before the store's update: the framework lays its views out first.
+        if (allocation->width != known.Width() || allocation->height != known.Height())
+        {
+            known.mRight = known.mLeft + allocation->width;
+            known.mBottom = known.mTop + allocation->height;
+            self->RecordFrame(5);
+        }
+        self->RebuildForWidget();
     }
 
     static void OnScaleChanged(GObject*, GParamSpec*, gpointer data)
@@ -269,6 +283,66 @@ struct CNativeWindow::SImpl
         self->mStoreWidth = 0;
         self->RebuildStore(width, height, gtk_widget_get_scale_factor(widget));
         ApplyCurrentCursor(gtk_widget_get_window(widget));
+    }
+
+    void ApplyFrameFunctions()
+    {
+        GdkWindow* gdkWindow = gtk_widget_get_window(mWidget);
+        if (!gdkWindow)
+            return;
+        int functions = GDK_FUNC_MOVE | GDK_FUNC_MINIMIZE;
+        if (mResizable)
+            functions |= GDK_FUNC_RESIZE;
+        if (mZoomable)
+            functions |= GDK_FUNC_MAXIMIZE;
+        if (mClosable)
+            functions |= GDK_FUNC_CLOSE;
+        gdk_window_set_functions(gdkWindow, static_cast<GdkWMFunction>(functions));
+    }
+
+    static void OnToplevelRealize(GtkWidget*, gpointer data)
+    {
+        static_cast<SImpl*>(data)->ApplyFrameFunctions();
+    }
+
+    void RecordFrame(uint32_t part)
+    {
+        SEventRecord event;
+        event.mWhat = kWindowFrameEvent;
+        event.mMessage = part;
+        event.mWindow = mOwner;
+        CDisplay::Stamp(event);
+        CDisplay::Record(std::move(event));
+    }
+
+    // The window manager (or the server) placed the window: a move the framework did
+    // not ask for is reported; sizes are reported when the client area is allocated.
+    static gboolean OnConfigure(GtkWidget*, GdkEventConfigure*, gpointer data)
+    {
+        auto* self = static_cast<SImpl*>(data);
+        GdkWindow* gdkWindow = gtk_widget_get_window(self->mClient);
+        if (!gdkWindow)
+            return FALSE;
+        gint x = 0;
+        gint y = 0;
+        gdk_window_get_origin(gdkWindow, &x, &y);
+        SDisplayRect& known = self->mRequested;
+        if (x == known.mLeft && y == known.mTop)
+            return FALSE;
+        known = {x, y, x + known.Width(), y + known.Height()};
+        self->RecordFrame(4);
+        return FALSE;
+    }
+
+    static gboolean OnWindowState(GtkWidget*, GdkEventWindowState* state, gpointer data)
+    {
+        auto* self = static_cast<SImpl*>(data);
+        if (!(state->changed_mask & GDK_WINDOW_STATE_MAXIMIZED))
+            return FALSE;
+        self->mMaximized = (state->new_window_state & GDK_WINDOW_STATE_MAXIMIZED) != 0;
+        // Zoomed out to the large size, or back in to the user's own.
+        self->RecordFrame(self->mMaximized ? 8 : 7);
+        return FALSE;
     }
 
     static gboolean OnButton(GtkWidget*, GdkEventButton* event, gpointer data)
@@ -423,6 +497,11 @@ CNativeWindow::CNativeWindow(EKind kind, const std::string& title, const SDispla
         gtk_window_set_type_hint(window, GDK_WINDOW_TYPE_HINT_DIALOG);
         gtk_window_set_modal(window, TRUE);
         break;
+    case kModal:
+        gtk_window_set_decorated(window, FALSE);
+        gtk_window_set_type_hint(window, GDK_WINDOW_TYPE_HINT_DIALOG);
+        gtk_window_set_modal(window, TRUE);
+        break;
     case kFloating:
         gtk_window_set_type_hint(window, GDK_WINDOW_TYPE_HINT_UTILITY);
         gtk_window_set_keep_above(window, TRUE);
@@ -438,7 +517,7 @@ CNativeWindow::CNativeWindow(EKind kind, const std::string& title, const SDispla
         break;
     }
     gtk_widget_add_events(widget, GDK_KEY_PRESS_MASK | GDK_KEY_RELEASE_MASK |
-                                      GDK_FOCUS_CHANGE_MASK);
+                                      GDK_FOCUS_CHANGE_MASK | GDK_STRUCTURE_MASK);
 
     // window > box(menu slot, overlay(client drawing area, control layer)). The
     // client is the framework's port; native controls sit above it at client
@@ -492,6 +571,9 @@ CNativeWindow::CNativeWindow(EKind kind, const std::string& title, const SDispla
     connect("focus-out-event", G_CALLBACK(SImpl::OnFocusOut));
     connect("delete-event", G_CALLBACK(SImpl::OnDelete));
     connect("drag-data-received", G_CALLBACK(SImpl::OnDragData));
+    connect("realize", G_CALLBACK(SImpl::OnToplevelRealize));
+    connect("configure-event", G_CALLBACK(SImpl::OnConfigure));
+    connect("window-state-event", G_CALLBACK(SImpl::OnWindowState));
 
     impl.RebuildStore(clientRect.Width(), clientRect.Height(), 1);
     RegisterNativeWindow(widget);
@@ -546,13 +628,9 @@ bool CNativeWindow::IsVisible() const
 
 SDisplayRect CNativeWindow::GetClientRect() const
 {
-    GdkWindow* gdkWindow = gtk_widget_get_window(fImpl->mClient);
-    if (!gdkWindow || !gtk_widget_get_mapped(fImpl->mClient))
-        return fImpl->mRequested;
-    gint x = 0;
-    gint y = 0;
-    gdk_window_get_origin(gdkWindow, &x, &y);
-    return {x, y, x + gdk_window_get_width(gdkWindow), y + gdk_window_get_height(gdkWindow)};
+    // What was asked for last, corrected by what the window system reported since:
+    // a rectangle just asked for counts at once, before the server has applied it.
+    return fImpl->mRequested;
 }
 
 SDisplayRect CNativeWindow::GetFrameRect() const
@@ -599,19 +677,76 @@ int CNativeWindow::GetScale() const
 void CNativeWindow::Invalidate(const SDisplayRect& rect)
 {
     if (rect.Width() > 0 && rect.Height() > 0)
+    {
+        fImpl->mInvalidatedPixels += static_cast<uint64_t>(rect.Width()) * rect.Height();
         gtk_widget_queue_draw_area(fImpl->mClient, rect.mLeft, rect.mTop, rect.Width(),
                                    rect.Height());
+    }
 }
 
 void CNativeWindow::Invalidate(const cairo_region_t* region)
 {
-    if (region)
-        gtk_widget_queue_draw_region(fImpl->mClient, region);
+    if (!region)
+        return;
+    const int count = cairo_region_num_rectangles(region);
+    for (int i = 0; i < count; ++i)
+    {
+        cairo_rectangle_int_t r;
+        cairo_region_get_rectangle(region, i, &r);
+        fImpl->mInvalidatedPixels += static_cast<uint64_t>(r.width) * r.height;
+    }
+    gtk_widget_queue_draw_region(fImpl->mClient, region);
 }
 
 void CNativeWindow::InvalidateAll()
 {
+    fImpl->mInvalidatedPixels += static_cast<uint64_t>(fImpl->mStoreWidth) * fImpl->mStoreHeight;
     gtk_widget_queue_draw(fImpl->mClient);
+}
+
+uint64_t CNativeWindow::GetInvalidatedPixelCount() const
+{
+    return fImpl->mInvalidatedPixels;
+}
+
+void CNativeWindow::Raise()
+{
+    if (GdkWindow* gdkWindow = gtk_widget_get_window(fImpl->mWidget))
+        gdk_window_raise(gdkWindow);
+}
+
+void CNativeWindow::SetFrameFunctions(bool resizable, bool zoomable, bool closable)
+{
+    fImpl->mResizable = resizable;
+    fImpl->mZoomable = zoomable;
+    fImpl->mClosable = closable;
+    gtk_window_set_deletable(GTK_WINDOW(fImpl->mWidget), closable);
+    fImpl->ApplyFrameFunctions();
+}
+
+void CNativeWindow::SetTransientFor(CNativeWindow* parent)
+{
+    gtk_window_set_transient_for(GTK_WINDOW(fImpl->mWidget),
+                                 parent ? GTK_WINDOW(parent->fImpl->mWidget) : nullptr);
+}
+
+void CNativeWindow::BeginResizeDrag(int button, int rootX, int rootY)
+{
+    gtk_window_begin_resize_drag(GTK_WINDOW(fImpl->mWidget), GDK_WINDOW_EDGE_SOUTH_EAST, button,
+                                 rootX, rootY, GDK_CURRENT_TIME);
+}
+
+void CNativeWindow::SetMaximized(bool maximized)
+{
+    if (maximized)
+        gtk_window_maximize(GTK_WINDOW(fImpl->mWidget));
+    else
+        gtk_window_unmaximize(GTK_WINDOW(fImpl->mWidget));
+}
+
+bool CNativeWindow::IsMaximized() const
+{
+    return fImpl->mMaximized;
 }
 
 uint64_t CNativeWindow::GetPaintCount() const

@@ -26,7 +26,8 @@ public:
     {
         kDocument,    // titled, framed
         kDialog,      // modeless dialog
-        kModalDialog, // modal dialog
+        kModalDialog, // modal dialog, movable (titled)
+        kModal,       // modal dialog without a title bar where the window manager allows
         kFloating,    // utility palette, above documents
         kPlain,       // no frame (splash screens)
         kToolbar      // no frame, never takes the focus
@@ -60,6 +61,19 @@ public:
     // Brings the window to the front and gives it the keyboard focus.
     void Activate();
     bool IsActive() const;
+    // Raises the window without asking for the focus.
+    void Raise();
+
+    // What the window manager may offer on the frame: resizing (with the grow box),
+    // maximising (the zoom box) and closing (the close box).
+    void SetFrameFunctions(bool resizable, bool zoomable, bool closable);
+    // Kept above parent and centred on it by the window manager; null: none.
+    void SetTransientFor(CNativeWindow* parent);
+    // Lets the window manager resize the window from its bottom-right corner, as if
+    // the user had grabbed it there with button at the global point.
+    void BeginResizeDrag(int button, int rootX, int rootY);
+    void SetMaximized(bool maximized);
+    bool IsMaximized() const;
 
     // The backing store: an RGB24 image in device pixels with the window's scale as
     // cairo's device scale, so drawing in client coordinates lands on device pixels.
@@ -74,6 +88,8 @@ public:
 
     // The number of exposes served so far (tests wait for the first).
     uint64_t GetPaintCount() const;
+    // Client pixels asked to be pushed from the store to the screen so far.
+    uint64_t GetInvalidatedPixelCount() const;
 
     // The top-level window's X11 id (0 when not realised or not on X11): tests read
     // its pixels; the client area starts GetTopInset() pixels below its top.

@@ -24,6 +24,10 @@ enum EEventKind : uint16_t
     kUpdateEvent = 6,
     kDiskEvent = 7,
     kActivateEvent = 8,
+    // The window manager moved, resized, maximised or restored a window: the
+    // message is the window part the classic tracking would have reported (4 drag,
+    // 5 grow, 7 zoom in, 8 zoom out).
+    kWindowFrameEvent = 11,
     // The window manager's close button: the framework decides whether the window goes.
     kWindowCloseEvent = 12,
     // The mouse wheel over a window: mDeltaV notches away from the user (negative:
@@ -96,6 +100,8 @@ struct SEventRecord
     // High-level events.
     uint32_t mHighLevelID = 0;
     std::vector<std::string> mFiles;
+    // Disk events: the name of the volume that arrived (empty when it could not be told).
+    std::string mVolumeName;
     // Motion events: the pointer's movement since the previous one.
     int16_t mDeltaH = 0;
     int16_t mDeltaV = 0;

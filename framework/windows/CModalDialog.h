@@ -1,0 +1,45 @@
+// A dialog that blocks the application's other windows while its own loop runs,
+// with a default and a cancel button that Return and Escape push.
+#pragma once
+
+#include "framework/windows/CABCWindow.h"
+
+namespace NSWayfarer
+{
+
+class CApplication;
+class CPushButtonView;
+
+class CModalDialog : public CABCWindow
+{
+public:
+    // 0, 1: movable (titled) modal dialog; 2: modal dialog without a title bar.
+    // Another style makes no window: std::bad_alloc.
+    using EStyle = short;
+
+    // The first argument (the application or the owner window) is not used.
+    CModalDialog(CApplication* application, EStyle style, const char* title);
+    CModalDialog(CABCWindow* owner, EStyle style, const char* title);
+
+    void HandleKeyDownUp(const CKeySpec* key) override;
+    bool WantsToBeOnWindowsMenu() const override { return false; }
+
+    CPushButtonView* GetDefaultItem() const { return fDefaultItem; }
+    CPushButtonView* GetCancelItem() const { return fCancelItem; }
+    void SetDefaultItem(CPushButtonView* item);
+    void SetCancelItem(CPushButtonView* item) { fCancelItem = item; }
+    EStyle GetStyle() const { return fStyle; }
+
+    // Runs the application's nested loop until the dialog has been closed and
+    // deleted; the caller must not touch it afterwards.
+    static void DoModalDialog(CModalDialog* dialog);
+
+private:
+    void Create(const char* title);
+
+    EStyle fStyle;
+    CPushButtonView* fDefaultItem = nullptr;
+    CPushButtonView* fCancelItem = nullptr;
+};
+
+} // namespace NSWayfarer

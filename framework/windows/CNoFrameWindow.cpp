@@ -1,0 +1,12 @@
+#include "framework/windows/CNoFrameWindow.h"
+
+namespace NSWayfarer
+{
+
+CNoFrameWindow::CNoFrameWindow()
+{
+    MacCreateNative(kStylePlain, "");
+    AddWindow();
+}
+
+} // namespace NSWayfarer
