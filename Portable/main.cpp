@@ -11,6 +11,9 @@
 #include "platform/usb/SVirtualInstrumentConfig.h"
 
 #include "Portable/VantorExeption.h"
+#include "Portable/update/COSImageReport.h"
+#include "framework/files/COpenResourceFile.h"
+#include "framework/media/CMemoryMedia.h"
 
 #include <cerrno>
 #include <cstdio>
@@ -44,6 +47,8 @@ const char* kUsage =
     "                         unplug     leaves the bus in the middle of the transfer\n"
     "  --resources FILE     read the OS image from the resource file FILE instead of\n"
     "                       the one installed with the program\n"
+    "  --version            print the program's version and the version of the OS\n"
+    "                       image it installs\n"
     "  -h, --help           show this help\n"
     "\n"
     "Ctrl-C quits, except from the reboot request until the OS has been sent; while\n"
@@ -65,6 +70,7 @@ struct SCommandLine
 {
     bool mConsole = false;
     bool mHelp = false;
+    bool mVersion = false;
     bool mSimulate = false;
     std::string mSimulateMode = "normal";
     SConsoleOptions mOptions;
@@ -106,6 +112,8 @@ std::string Parse(int argc, char** argv, SCommandLine& line)
             line.mConsole = true;
         else if (arg == "-h" || arg == "--help")
             line.mHelp = true;
+        else if (arg == "--version")
+            line.mVersion = true;
         else if (arg == "-y" || arg == "--yes")
             line.mOptions.mAssumeYes = true;
         else if (arg == "--simulate")
@@ -215,6 +223,39 @@ std::string Describe(const std::exception_ptr& failure)
     return "unexpected failure";
 }
 
+// The program's version from its "vers" resource and the version of the OS image it
+// carries, read from the same resource file an update would use. 0 when both were
+// read and the image can be installed; the usage status otherwise.
+int PrintVersions(int argc, char** argv)
+{
+    const short ref = NSWayfarer::CLowLevelApplication::MacOpenStartupResourceFile(argc, argv);
+    if (ref < 0)
+        return CConsoleView::kExitUsage;
+    const NSWayfarer::COpenResourceFile resources(ref);
+    const NSWayfarer::CWayfarerFileVersion version = resources.GetWayfarerFileVersion();
+    char versionText[48] = "unknown";
+    if (version.GetMajor() != NSWayfarer::CLowLevelApplication::kUnknownVersion)
+        version.GetString(versionText);
+    std::printf("kelt-podium-update %s\n", versionText);
+
+    if (!resources.DoesExist("TQOS", 128))
+    {
+        std::fflush(stdout);
+        std::fprintf(stderr, "No OS resource\n");
+        return CConsoleView::kExitUsage;
+    }
+    std::unique_ptr<NSWayfarer::CMemoryMedia> image(resources.Read("TQOS", 128));
+    const COSImageReport report(*image);
+    if (report.IsInstallable())
+        std::printf("OS image: %s\n", report.GetVersionText().c_str());
+    else if (report.HasHeader())
+        std::printf("OS image: %s (%s)\n", report.GetVersionText().c_str(),
+                    report.GetVerdictText().c_str());
+    else
+        std::printf("OS image: %s\n", report.GetVerdictText().c_str());
+    return report.IsInstallable() ? 0 : CConsoleView::kExitUsage;
+}
+
 [[noreturn]] void OnTerminate()
 {
     // The last resort for a failure nothing could catch (one leaving a destructor):
@@ -244,6 +285,20 @@ int main(int argc, char** argv)
     {
         std::fputs(kUsage, stdout);
         return 0;
+    }
+    if (line.mVersion)
+    {
+        try
+        {
+            return PrintVersions(argc, argv);
+        }
+        catch (...)
+        {
+            std::fflush(stdout);
+            std::fprintf(stderr, "kelt-podium-update: cannot read the resource file: %s\n",
+                         Describe(std::current_exception()).c_str());
+            return CConsoleView::kExitUsage;
+        }
     }
     if (!line.mConsole)
     {

@@ -11,6 +11,7 @@ packages=(
   libumockdev-dev umockdev
   xvfb xdotool xauth x11-utils x11-xserver-utils openbox imagemagick python3 python3-dbusmock dbus
   clang libclang-rt-14-dev attr
+  desktop-file-utils appstream dpkg-dev file groff-base man-db
 )
 
 missing=()
