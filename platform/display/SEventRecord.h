@@ -28,6 +28,8 @@ enum EEventKind : uint16_t
     // The mouse wheel over a window: mDeltaV notches away from the user (negative:
     // towards), mDeltaH to the right.
     kMouseWheelEvent = 13,
+    // An item chosen in a window's menu bar: mMessage is (menu id << 16 | item).
+    kMenuSelectEvent = 14,
     kOSEvent = 15,
     kHighLevelEvent = 23
 };
