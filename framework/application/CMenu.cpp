@@ -364,13 +364,14 @@ void CMenu::DeleteAllItems()
 
 void CMenu::DeleteItemRange(unsigned long first, unsigned long count)
 {
-    // Command identifiers are 32 bits: the range is [first, first + count) of them.
-    const uint32_t start = static_cast<uint32_t>(first);
-    const uint32_t length = static_cast<uint32_t>(count);
+    // Command identifiers are 32 bits; a range running past the last one ends there
+    // instead of wrapping round to the small identifiers.
+    const uint64_t start = static_cast<uint32_t>(first);
+    const uint64_t end = start + static_cast<uint32_t>(count);
     for (unsigned short i = CountItems(); i > 0; --i)
     {
-        const uint32_t command = ItemAt(static_cast<unsigned short>(i - 1))->fCommandID;
-        if (command >= start && command - start < length)
+        const uint64_t command = ItemAt(static_cast<unsigned short>(i - 1))->fCommandID;
+        if (command >= start && command < end)
             DeleteItem(static_cast<unsigned short>(i - 1));
     }
 }
