@@ -341,6 +341,10 @@ bool CNativeMenuBar::AttachToWindow(CNativeWindow& window)
     SWindowBar windowBar;
     windowBar.mWindow = &window;
     windowBar.mBar = gtk_menu_bar_new();
+    // The window paints its own client area, not the toolkit's background: the bar
+    // draws the theme's window background itself.
+    gtk_style_context_add_class(gtk_widget_get_style_context(windowBar.mBar),
+                                GTK_STYLE_CLASS_BACKGROUND);
     gtk_box_pack_start(NativeWindowMenuSlot(window), windowBar.mBar, FALSE, FALSE, 0);
     windowBar.mDestroyHandler =
         g_signal_connect(windowBar.mBar, "destroy", G_CALLBACK(OnWindowBarDestroy), nullptr);
