@@ -396,7 +396,7 @@ std::string CNativeMenu::GetItemText(int item) const
 
 bool CNativeMenu::IsItemDivider(int item) const
 {
-    return fImpl->Valid(item) && fImpl->At(item).mText == kDividerText;
+    return fImpl->Valid(item) && !fImpl->At(item).mText.empty() && fImpl->At(item).mText[0] == '-';
 }
 
 std::string CNativeMenu::GetItemLabel(int item) const

@@ -18,8 +18,8 @@ public:
     // A title of this one character makes the application menu: it is shown with the
     // application's name and starts with the system's own items (a divider, "Quit").
     static constexpr char kApplicationMenuTitle = 0x14;
-    // Item text of exactly this is a divider; a text that starts with a NUL shows
-    // the rest, so "\0-x" shows "-x".
+    // Item texts that start with a hyphen are dividers (this one is the usual);
+    // a text that starts with a NUL shows the rest, so "\0-x" shows "-x".
     static constexpr const char* kDividerText = "-";
     // Item marks: a check mark, or (with the hierarchical command) a submenu's id.
     static constexpr uint16_t kCheckMark = 0x12;
