@@ -3,6 +3,8 @@
 #pragma once
 
 #include <memory>
+#include <string>
+#include <vector>
 
 namespace NSWayfarer
 {
@@ -26,6 +28,15 @@ public:
     ~COpenDocumentRequest();
     COpenDocumentRequest(const COpenDocumentRequest&) = delete;
     COpenDocumentRequest& operator=(const COpenDocumentRequest&) = delete;
+
+    // What the desktop names by path (the command line, files dropped on a window):
+    // a folder request for a folder, else a file request; symbolic links are
+    // followed. XFileNotFound when nothing is there.
+    static std::unique_ptr<COpenDocumentRequest> NewFromPath(const std::string& path);
+    // One request per path that names something, in order; the others are skipped
+    // and counted in `skipped` when given.
+    static std::vector<std::unique_ptr<COpenDocumentRequest>>
+    NewFromPaths(const std::vector<std::string>& paths, size_t* skipped = nullptr);
 
     EType GetType() const;
     // New copies; the caller deletes them. Null when the request holds none.

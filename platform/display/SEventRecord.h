@@ -24,6 +24,8 @@ enum EEventKind : uint16_t
     kUpdateEvent = 6,
     kDiskEvent = 7,
     kActivateEvent = 8,
+    // An item chosen in a window's menu bar: mMessage is (menu id << 16 | item).
+    kMenuSelectEvent = 9,
     // The window manager moved, resized, maximised or restored a window: the
     // message is the window part the classic tracking would have reported (4 drag,
     // 5 grow, 7 zoom in, 8 zoom out).
