@@ -169,7 +169,7 @@ TEST_F(CManualClockTimer, NextCallComesAFullPeriodAfterTheLastOneEnded)
     SLongFirstCall state;
     CTimer timer(LongFirstCall, &state, 100);
     CPlatformClock::Advance(100000);
-    ASSERT_TRUE(Eventually([&] { return state.fCalls.load() == 1; }));
+    ASSERT_TRUE(Eventually([&] { return state.fCalls.load() >= 1; }));
     // The clock stands still now: a timer that kept a fixed rate would make up for the
     // periods the call took at once. A short real wait gives it the chance.
     std::this_thread::sleep_for(std::chrono::milliseconds(100));
@@ -178,7 +178,7 @@ TEST_F(CManualClockTimer, NextCallComesAFullPeriodAfterTheLastOneEnded)
     std::this_thread::sleep_for(std::chrono::milliseconds(20));
     EXPECT_EQ(state.fCalls.load(), 1);
     CPlatformClock::Advance(1000);
-    ASSERT_TRUE(Eventually([&] { return state.fCalls.load() == 2; }));
+    ASSERT_TRUE(Eventually([&] { return state.fCalls.load() >= 2; }));
     EXPECT_EQ(state.fSecondStart.load() - state.fFirstEnd.load(), 100000);
 }
 
