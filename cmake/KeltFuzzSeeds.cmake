@@ -17,10 +17,6 @@ function(kelt_fuzz_seed_test target)
   if(NOT IS_DIRECTORY ${ARG_SEEDS})
     message(FATAL_ERROR "kelt_fuzz_seed_test(${target}): no seed folder ${ARG_SEEDS}")
   endif()
-  # Without libFuzzer the target itself has no main(): only its twin is built.
-  if(NOT KELT_BUILD_FUZZ)
-    set_target_properties(${target} PROPERTIES EXCLUDE_FROM_ALL TRUE)
-  endif()
   # The thread-sanitizer build runs only the threaded tests.
   if(KELT_SANITIZE_THREAD)
     return()
@@ -38,4 +34,20 @@ function(kelt_fuzz_seed_test target)
   endforeach()
   add_test(NAME ${target}.seeds COMMAND ${replay} ${ARG_SEEDS})
   set_tests_properties(${target}.seeds PROPERTIES LABELS fuzz-seeds TIMEOUT 300)
+endfunction()
+
+# Without libFuzzer a fuzz target has no main(): in such a build every program of the
+# calling folder but the replay twins is left out of "all", also a target added
+# without its seed test. Runs once the folder's CMakeLists.txt has been read.
+function(kelt_fuzz_leave_out_fuzzers)
+  if(KELT_BUILD_FUZZ)
+    return()
+  endif()
+  get_property(targets DIRECTORY ${CMAKE_CURRENT_SOURCE_DIR} PROPERTY BUILDSYSTEM_TARGETS)
+  foreach(target IN LISTS targets)
+    get_target_property(type ${target} TYPE)
+    if(type STREQUAL "EXECUTABLE" AND NOT target MATCHES "-seeds$")
+      set_target_properties(${target} PROPERTIES EXCLUDE_FROM_ALL TRUE)
+    endif()
+  endforeach()
 endfunction()
