@@ -341,7 +341,7 @@ TEST_F(FilesTest, PackedSpecificationsSurviveAndReportMissingFiles)
     EXPECT_THROW(CFileSpec spec2(&lyingMedia), XBadFormat);
     // A length within the cap that still claims more than is there: 100 bytes, 4 given.
     // The block is the record's exact size, so reading on would leave it.
-    const std::vector<unsigned char> shortRecord = {0xF1, 0x1E, 0x54, 0xEC, 0, 0,
+    const std::vector<unsigned char> shortRecord = {0xF1, 0x1E, 0x54, 0xEC, 0,   0,
                                                     0,    100,  '/',  't',  'm', 'p'};
     EXPECT_THROW(CFileSpec(shortRecord.data(), long(shortRecord.size())), XBadFormat);
     std::vector<unsigned char> shortCopy = shortRecord;

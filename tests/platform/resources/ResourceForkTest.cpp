@@ -185,9 +185,8 @@ void Set(std::vector<uint8_t>& bytes, std::size_t at, uint32_t value, int count)
 struct SOneResource
 {
     explicit SOneResource(const std::vector<uint8_t>& file)
-        : mDataOffset(Get(file, 0, 4)), mMapOffset(Get(file, 4, 4)),
-          mDataLength(Get(file, 8, 4)), mMapLength(Get(file, 12, 4)),
-          mNameList(Get(file, mMapOffset + 26, 2)),
+        : mDataOffset(Get(file, 0, 4)), mMapOffset(Get(file, 4, 4)), mDataLength(Get(file, 8, 4)),
+          mMapLength(Get(file, 12, 4)), mNameList(Get(file, mMapOffset + 26, 2)),
           mRef(mMapOffset + Get(file, mMapOffset + 24, 2) + 2 + 8)
     {
     }
