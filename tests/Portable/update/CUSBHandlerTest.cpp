@@ -231,7 +231,7 @@ TEST_F(HandlerFaults, NoReturnAfterRebootFailsAfterTheDeadline)
     ASSERT_TRUE(RunUntilState(kURSOS));
     fHandler->UpdatePressed();
     const NSWayfarer::TMilliSecond requested = NSWayfarer::CTimer::GetSystemMS();
-    ASSERT_TRUE(RunUntil([] { return GetUpdaterRunState() != kURSReboot; }, 1000));
+    ASSERT_TRUE(RunUntilManualMS([] { return GetUpdaterRunState() != kURSReboot; }, 30000));
     const NSWayfarer::TMilliSecond failedAt = NSWayfarer::CTimer::GetSystemMS();
     EXPECT_EQ(GetUpdaterRunState(), kURSUnknown);
     EXPECT_STREQ(fHandler->GetStatus(), "Reboot failed.");
@@ -467,7 +467,7 @@ TEST_F(HandlerFaults, MillisecondClockWrapDuringSettleAndRebootWait)
     fHandler->UpdatePressed();
     ASSERT_EQ(GetUpdaterRunState(), kURSReboot);
     const uint32_t requested = static_cast<uint32_t>(NSWayfarer::CTimer::GetSystemMS());
-    ASSERT_TRUE(RunUntil([] { return GetUpdaterRunState() != kURSReboot; }, 1000));
+    ASSERT_TRUE(RunUntilManualMS([] { return GetUpdaterRunState() != kURSReboot; }, 30000));
     const uint32_t waited = static_cast<uint32_t>(NSWayfarer::CTimer::GetSystemMS()) - requested;
     EXPECT_STREQ(fHandler->GetStatus(), "Reboot failed.");
     EXPECT_GE(waited, 20000u);

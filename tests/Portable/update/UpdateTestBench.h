@@ -141,6 +141,20 @@ protected:
         return done();
     }
 
+    // Idle passes until done() holds or the manual clock has moved on by more than ms,
+    // the time the engine's own deadlines count; true when done() holds.
+    bool RunUntilManualMS(const std::function<bool()>& done, uint32_t ms)
+    {
+        const uint32_t start = static_cast<uint32_t>(NSWayfarer::CTimer::GetSystemMS());
+        while (!done())
+        {
+            if (static_cast<uint32_t>(NSWayfarer::CTimer::GetSystemMS()) - start > ms)
+                return false;
+            Pass();
+        }
+        return true;
+    }
+
     bool RunUntilState(EUpdaterRunState state, int maxPasses = 2000)
     {
         return RunUntil([state] { return GetUpdaterRunState() == state; }, maxPasses);

@@ -137,6 +137,51 @@ TEST_F(CManualClockTimer, PeriodicTimerFiresOncePerPeriodOfManualTime)
     EXPECT_GE(CPlatformClock::NowUS() - start, 300000);
 }
 
+namespace
+{
+
+// The first call takes 250 ms of manual time, more than two periods.
+struct SLongFirstCall
+{
+    std::atomic<int> fCalls{0};
+    std::atomic<int64_t> fFirstEnd{0};
+    std::atomic<int64_t> fSecondStart{0};
+};
+
+void LongFirstCall(CTimer* timer)
+{
+    auto* state = static_cast<SLongFirstCall*>(timer->GetUserData());
+    const int call = state->fCalls.load() + 1;
+    if (call == 2)
+        state->fSecondStart = CPlatformClock::NowUS();
+    if (call == 1)
+    {
+        CPlatformClock::Advance(250000);
+        state->fFirstEnd = CPlatformClock::NowUS();
+    }
+    state->fCalls.store(call);
+}
+
+} // namespace
+
+TEST_F(CManualClockTimer, NextCallComesAFullPeriodAfterTheLastOneEnded)
+{
+    SLongFirstCall state;
+    CTimer timer(LongFirstCall, &state, 100);
+    CPlatformClock::Advance(100000);
+    ASSERT_TRUE(Eventually([&] { return state.fCalls.load() >= 1; }));
+    // The clock stands still now: a timer that kept a fixed rate would make up for the
+    // periods the call took at once. A short real wait gives it the chance.
+    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    EXPECT_EQ(state.fCalls.load(), 1);
+    CPlatformClock::Advance(99000);
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    EXPECT_EQ(state.fCalls.load(), 1);
+    CPlatformClock::Advance(1000);
+    ASSERT_TRUE(Eventually([&] { return state.fCalls.load() >= 2; }));
+    EXPECT_EQ(state.fSecondStart.load() - state.fFirstEnd.load(), 100000);
+}
+
 TEST(CTimer, StopsFiringOnceDestroyed)
 {
     SCounter counter;

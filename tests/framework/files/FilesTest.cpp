@@ -10,6 +10,7 @@
 #include "framework/files/CFileType.h"
 #include "framework/files/COpenFile.h"
 #include "framework/files/CUserFileTypeList.h"
+#include "framework/files/FileDates.h"
 #include "framework/files/FourCharCode.h"
 #include "framework/files/XBase.h"
 #include "framework/media/CMemoryMedia.h"
@@ -18,9 +19,11 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <chrono>
 #include <csignal>
 #include <cstdlib>
 #include <cstring>
+#include <ctime>
 #include <fcntl.h>
 #include <filesystem>
 #include <fstream>
@@ -262,6 +265,35 @@ TEST_F(FilesTest, TypeAndCreatorRoundTripThroughAttributes)
     EXPECT_TRUE(again->mInvisible);
 }
 
+TEST_F(FilesTest, DatesAreSecondsSince1904OnTheHostClock)
+{
+    // Reading and writing share the epoch, so only the host's own clock can pin it.
+    using namespace std::chrono;
+    const int64_t unixFrom1904 =
+        -duration_cast<seconds>(sys_days{year{1904} / January / 1}.time_since_epoch()).count();
+    WriteRaw("dated", "x");
+    const std::string path = fDir + "/dated";
+    const timespec times[2] = {{0, UTIME_OMIT}, {1700000000, 0}};
+    ASSERT_EQ(utimensat(AT_FDCWD, path.c_str(), times, 0), 0);
+    struct stat status;
+    ASSERT_EQ(stat(path.c_str(), &status), 0);
+    const CFileSpec spec = Spec("dated");
+    std::unique_ptr<CFileInfo> info(spec.GetFileInfo());
+    EXPECT_EQ(int64_t(info->mModificationDate), int64_t(status.st_mtime) + unixFrom1904);
+
+    const int64_t before = int64_t(time(nullptr)) + unixFrom1904;
+    const int64_t now = GetNowDate();
+    EXPECT_GE(now, before);
+    EXPECT_LE(now, int64_t(time(nullptr)) + unixFrom1904);
+
+    if (!HasUserAttributes())
+        return; // the other attributes of a file info need them to be written
+    info->mModificationDate = uint32_t(1600000000 + unixFrom1904);
+    spec.SetFileInfo(info.get());
+    ASSERT_EQ(stat(path.c_str(), &status), 0);
+    EXPECT_EQ(status.st_mtime, 1600000000);
+}
+
 TEST_F(FilesTest, TypeFallsBackToTheExtension)
 {
     WriteRaw("PHOTO.JPG", "x");
@@ -307,6 +339,14 @@ TEST_F(FilesTest, PackedSpecificationsSurviveAndReportMissingFiles)
     EXPECT_THROW(CFileSpec(lying, sizeof(lying)), XBadFormat);
     CMemoryMedia lyingMedia(sizeof(lying), lying);
     EXPECT_THROW(CFileSpec spec2(&lyingMedia), XBadFormat);
+    // A length within the cap that still claims more than is there: 100 bytes, 4 given.
+    // The block is the record's exact size, so reading on would leave it.
+    const std::vector<unsigned char> shortRecord = {0xF1, 0x1E, 0x54, 0xEC, 0,   0,
+                                                    0,    100,  '/',  't',  'm', 'p'};
+    EXPECT_THROW(CFileSpec(shortRecord.data(), long(shortRecord.size())), XBadFormat);
+    std::vector<unsigned char> shortCopy = shortRecord;
+    CMemoryMedia shortMedia(TMediaPos(shortCopy.size()), shortCopy.data());
+    EXPECT_THROW(CFileSpec spec4(&shortMedia), XBadFormat);
     // Longer than any path: damage, from a buffer as from a stream.
     std::vector<unsigned char> huge(8 + 5000, 'a');
     std::memcpy(huge.data(), "\xF1\x1E\x54\xEC\x00\x00\x13\x88", 8);

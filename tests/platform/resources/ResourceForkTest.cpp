@@ -164,6 +164,90 @@ TEST(ResourceFork, SharedListsAndBytesAreDamage)
         << why;
 }
 
+namespace
+{
+
+uint32_t Get(const std::vector<uint8_t>& bytes, std::size_t at, int count)
+{
+    uint32_t value = 0;
+    for (int i = 0; i < count; ++i)
+        value = (value << 8) | bytes[at + std::size_t(i)];
+    return value;
+}
+
+void Set(std::vector<uint8_t>& bytes, std::size_t at, uint32_t value, int count)
+{
+    for (int i = count - 1; i >= 0; --i, value >>= 8)
+        bytes[at + std::size_t(i)] = uint8_t(value);
+}
+
+// Where the parts of a written one-resource file lie.
+struct SOneResource
+{
+    explicit SOneResource(const std::vector<uint8_t>& file)
+        : mDataOffset(Get(file, 0, 4)), mMapOffset(Get(file, 4, 4)), mDataLength(Get(file, 8, 4)),
+          mMapLength(Get(file, 12, 4)), mNameList(Get(file, mMapOffset + 26, 2)),
+          mRef(mMapOffset + Get(file, mMapOffset + 24, 2) + 2 + 8)
+    {
+    }
+    std::size_t mDataOffset, mMapOffset, mDataLength, mMapLength, mNameList, mRef;
+};
+
+// Refused with a reason that names the check; the reason tells apart two checks
+// that refuse the same file.
+void ExpectRefused(const std::vector<uint8_t>& file, const char* reason)
+{
+    CResourceFork fork;
+    std::string why;
+    EXPECT_NE(CResourceFork::Parse(file.data(), file.size(), &fork, &why), kNoErr) << reason;
+    EXPECT_NE(why.find(reason), std::string::npos) << why;
+}
+
+} // namespace
+
+TEST(ResourceFork, NamesAndDataMayEndExactlyAtTheirAreaAndNotOneByteLater)
+{
+    CResourceFork one;
+    one.Add(Entry("DATA", 1, {1, 2, 3}, "tail"));
+    const std::vector<uint8_t> named = Write(one);
+    const SOneResource at(named);
+    // As written, the only name ends the map and the only data ends the data area.
+    ASSERT_EQ(at.mNameList + 1 + 4, at.mMapLength);
+    ASSERT_EQ(Get(named, at.mDataOffset, 4) + 4, at.mDataLength);
+    CResourceFork back;
+    std::string why;
+    ASSERT_EQ(CResourceFork::Parse(named.data(), named.size(), &back, &why), kNoErr) << why;
+    EXPECT_EQ(back.GetEntries()[0].mName, "tail");
+
+    std::vector<uint8_t> longName = named;
+    longName[at.mMapOffset + at.mNameList] = 5;
+    ExpectRefused(longName, "name of 'DATA' 1 outside the resource map");
+    // The name's length byte itself just past the map.
+    std::vector<uint8_t> nameAtEnd = named;
+    Set(nameAtEnd, at.mRef + 2, uint32_t(at.mMapLength - at.mNameList), 2);
+    ExpectRefused(nameAtEnd, "name of 'DATA' 1 outside the resource map");
+
+    std::vector<uint8_t> longData = named;
+    Set(longData, at.mDataOffset, 4, 4);
+    ExpectRefused(longData, "'DATA' 1 runs past the end of the data area");
+
+    // An empty resource: its length field alone fills the data area, and moved on by one
+    // to four bytes it reaches past it.
+    CResourceFork empty;
+    empty.Add(Entry("NONE", 1, {}));
+    const std::vector<uint8_t> bare = Write(empty);
+    const SOneResource bareAt(bare);
+    ASSERT_EQ(bareAt.mDataLength, 4u);
+    ASSERT_EQ(CResourceFork::Parse(bare.data(), bare.size(), &back, &why), kNoErr) << why;
+    for (uint32_t offset = 1; offset <= 4; ++offset)
+    {
+        SCOPED_TRACE(offset);
+        std::vector<uint8_t> moved = bare;
+        Set(moved, bareAt.mRef + 5, offset, 3);
+        ExpectRefused(moved, "'NONE' 1 points outside the data area");
+    }
+}
+
 TEST(ResourceFork, RefusesWhatDoesNotFit)
 {
     CResourceFork fork;
