@@ -103,6 +103,28 @@ struct SHandle
     }
 };
 
+// libusb_close must not run inside libusb's event handling: it waits for a lock
+// the handling thread already holds, and the event thread hangs for good. What
+// a transfer callback would release last (an interface's shared state, and with
+// it the open handle) is parked here and released once handling has returned.
+std::mutex gParkedLock;
+std::vector<std::shared_ptr<void>> gParked;
+
+void Park(std::shared_ptr<void> object)
+{
+    std::lock_guard<std::mutex> guard(gParkedLock);
+    gParked.push_back(std::move(object));
+}
+
+void ReleaseParked()
+{
+    std::vector<std::shared_ptr<void>> released;
+    {
+        std::lock_guard<std::mutex> guard(gParkedLock);
+        released.swap(gParked);
+    }
+}
+
 } // namespace
 
 struct CLibusbBus::SState
@@ -240,6 +262,7 @@ struct CLibusbBus::SState
         {
             timeval tv{0, 200000};
             libusb_handle_events_timeout_completed(mContext, &tv, nullptr);
+            ReleaseParked();
         }
     }
 };
@@ -369,6 +392,7 @@ void LIBUSB_CALL OnTransferDone(libusb_transfer* transfer)
     owner->mChanged.notify_all();
     delete context;
     libusb_free_transfer(transfer);
+    Park(std::move(owner));
 }
 
 class CLibusbInterface : public CUsbInterface
@@ -699,6 +723,7 @@ CLibusbBus::~CLibusbBus()
         libusb_interrupt_event_handler(fState->mContext);
         if (fState->mEvents.joinable())
             fState->mEvents.join();
+        ReleaseParked();
     }
 }
 
