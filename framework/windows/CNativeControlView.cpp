@@ -98,8 +98,12 @@ CNativeControlView::MacCreateNative(TNative::EKind kind, const std::string& titl
         control->SetActionCallback(
             [this](int16_t part)
             {
+                // Value pushes wait while the user moves the control; a callback
+                // that must move it lifts the block itself.
+                ++fBlockUpdateGraphicsCount;
                 if (part != 0)
                     MacActionCallback(part);
+                --fBlockUpdateGraphicsCount;
             });
         static const bool hooked = []
         {

@@ -234,9 +234,7 @@ void CScrollBarView::MacActionCallback(short part)
         break;
     case NSPlatform::CNativeControl::kThumbPart:
     {
-        ++fBlockUpdateGraphicsCount;
         RequestPosition(static_cast<short>(fNative->GetValue()));
-        --fBlockUpdateGraphicsCount;
         break;
     }
     default:
