@@ -9,7 +9,6 @@
 #include "framework/windows/CStaticTextView.h"
 
 #include <cstring>
-#include <memory>
 #include <string>
 
 namespace NSWayfarer
@@ -171,22 +170,22 @@ CAlertBox::EResult CAlertBox::Run(CAlertBox* alert, EResult* result)
 
 CAlertBox::EResult CAlertBox::DoDefaultAlert(const char* script)
 {
-    auto result = std::make_unique<EResult>(kNoButton);
-    return Run(new CAlertBox(script, result.get()), result.get());
+    EResult result = kNoButton;
+    return Run(new CAlertBox(script, &result), &result);
 }
 
 CAlertBox::EResult CAlertBox::DoDefaultAlert(long scriptID)
 {
-    auto result = std::make_unique<EResult>(kNoButton);
-    return Run(new CAlertBox(scriptID, result.get()), result.get());
+    EResult result = kNoButton;
+    return Run(new CAlertBox(scriptID, &result), &result);
 }
 
 CAlertBox::EResult CAlertBox::DoDefaultAlert(long scriptID, const char* variable)
 {
-    auto result = std::make_unique<EResult>(kNoButton);
-    auto* alert = new CAlertBox(scriptID, result.get());
+    EResult result = kNoButton;
+    auto* alert = new CAlertBox(scriptID, &result);
     alert->AddStringVariable(variable);
-    return Run(alert, result.get());
+    return Run(alert, &result);
 }
 
 } // namespace NSWayfarer

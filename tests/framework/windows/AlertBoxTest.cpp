@@ -4,6 +4,10 @@
 
 #include "ControlTestSupport.h"
 
+#include "framework/application/CTimer.h"
+#include "framework/graphics/CBitmap32.h"
+#include "framework/graphics/CBitmapCache.h"
+#include "framework/graphics/CGraphicManager.h"
 #include "framework/windows/CAlertBox.h"
 #include "framework/windows/CDialogItemInfo.h"
 #include "framework/windows/CDialogResource.h"
@@ -11,6 +15,7 @@
 #include "framework/windows/CModelessDialog.h"
 #include "framework/windows/CProgressBarView.h"
 #include "framework/windows/CPushButtonView.h"
+#include "framework/windows/CSplashScreen.h"
 #include "framework/windows/CStaticTextView.h"
 #include "platform/display/CSyntheticInput.h"
 
@@ -56,7 +61,7 @@ protected:
     {
         CAlertBox* alert = dynamic_cast<CAlertBox*>(CABCWindow::GetSelected());
         return alert && alert->IsShown() && alert->GetNative()->GetPaintCount() > 0 ? alert
-                                                                                     : nullptr;
+                                                                                    : nullptr;
     }
     // Steps that wait for the alert, then click the middle of dialog item `item`.
     void ClickItem(CIdleWorkWindow& work, short item)
@@ -71,9 +76,9 @@ protected:
                 const CDialogItemInfo* info = alert->GetDialogItemInfo(item);
                 short gx = 0;
                 short gy = 0;
-                alert->LocalToGlobal(static_cast<short>((info->fRect.fLeft + info->fRect.fRight) / 2),
-                                     static_cast<short>((info->fRect.fTop + info->fRect.fBottom) / 2),
-                                     &gx, &gy);
+                alert->LocalToGlobal(
+                    static_cast<short>((info->fRect.fLeft + info->fRect.fRight) / 2),
+                    static_cast<short>((info->fRect.fTop + info->fRect.fBottom) / 2), &gx, &gy);
                 pointer->Move(gx, gy);
                 return true;
             });
@@ -160,37 +165,45 @@ TEST_F(AlertBoxTest, ScriptBuildsItsViews)
     std::vector<std::string> texts;
     CIconView* icon = nullptr;
     ForEachView(alert,
-        [&](CView* view)
-        {
-            if (auto* button = dynamic_cast<CPushButtonView*>(view))
-            {
-                char title[256];
-                button->GetTitle(title);
-                titles.push_back(title);
-            }
-            if (auto* text = dynamic_cast<CStaticTextView*>(view))
-                texts.push_back(text->GetControl()->GetTitle());
-            if (auto* found = dynamic_cast<CIconView*>(view))
-                icon = found;
-        });
+                [&](CView* view)
+                {
+                    if (auto* button = dynamic_cast<CPushButtonView*>(view))
+                    {
+                        char title[256];
+                        button->GetTitle(title);
+                        titles.push_back(title);
+                    }
+                    if (auto* text = dynamic_cast<CStaticTextView*>(view))
+                        texts.push_back(text->GetControl()->GetTitle());
+                    if (auto* found = dynamic_cast<CIconView*>(view))
+                        icon = found;
+                });
     EXPECT_EQ(titles, (std::vector<std::string>{"Three", "Two", "One"}));
     EXPECT_EQ(texts, (std::vector<std::string>{"Title", "Details"}));
     ASSERT_NE(icon, nullptr);
     EXPECT_EQ(icon->GetIcon(), CIconView::kStopIcon);
     EXPECT_EQ(alert->GetFocusView(), alert->GetDefaultItem());
+    // The toolkit's keyboard focus follows the window's tab order.
+    ASSERT_NE(alert->GetDefaultItem(), nullptr);
+    EXPECT_TRUE(alert->GetDefaultItem()->GetControl()->HasFocus());
+    alert->NextFocusItem();
+    CView* next = alert->GetFocusView();
+    ASSERT_NE(next, alert->GetDefaultItem());
+    EXPECT_TRUE(static_cast<CPushButtonView*>(next)->GetControl()->HasFocus());
+    EXPECT_FALSE(alert->GetDefaultItem()->GetControl()->HasFocus());
 
     // A variable's brackets and caret cannot reach the script.
     auto* second = new CAlertBox("[NOTE]Port ^0 busy[OK]", &result);
     second->AddStringVariable("[x]^1");
     second->Prime();
     ForEachView(second,
-        [&](CView* view)
-        {
-            if (auto* text = dynamic_cast<CStaticTextView*>(view))
-            {
-                EXPECT_EQ(text->GetControl()->GetTitle().rfind("Port (x)~1 busy", 0), 0u);
-            }
-        });
+                [&](CView* view)
+                {
+                    if (auto* text = dynamic_cast<CStaticTextView*>(view))
+                    {
+                        EXPECT_EQ(text->GetControl()->GetTitle().rfind("Port (x)~1 busy", 0), 0u);
+                    }
+                });
     CPushButtonView* ok = second->GetDefaultItem();
     ASSERT_NE(ok, nullptr);
     ok->Push(true);
@@ -244,6 +257,29 @@ TEST_F(AlertBoxTest, MainWindowLayoutWithControls)
         EXPECT_TRUE(view->GetRect().IsCompletelyInside(inner));
     Screenshot("main-window-128");
     views.clear();
+}
+
+TEST_F(AlertBoxTest, SplashScreenIsCentredAndStaysItsMinimumTime)
+{
+    const TBitmapID id(4242);
+    fApp->GetDefaultBitmapCache()->Register(new CBitmap32(120, 80), id);
+    const long start = CTimer::GetSystemTick();
+    auto splash = std::make_unique<CSplashScreen>(id, 30, nullptr);
+    splash->Open();
+    EXPECT_TRUE(splash->IsShown());
+    CGlobalRect client;
+    splash->GetClientRect(&client);
+    EXPECT_EQ(client.GetWidth(), 120);
+    EXPECT_EQ(client.GetHeight(), 80);
+    const CGlobalRect screen = CGraphicManager::gGraphicMgr->GetMainScreenRect();
+    EXPECT_NEAR((client.fLeft + client.fRight) / 2, (screen.fLeft + screen.fRight) / 2, 1);
+    splash->Close();
+    splash.reset();
+    // Closed at once, gone only after its minimum time; the picture is let go.
+    const long gone = CTimer::GetSystemTick();
+    EXPECT_GE(gone - start, 30);
+    EXPECT_LE(gone - start, 30 + 15) << "no longer than needed";
+    EXPECT_EQ(fApp->GetDefaultBitmapCache()->Find(id), nullptr);
 }
 
 } // namespace

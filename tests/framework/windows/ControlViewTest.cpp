@@ -206,8 +206,7 @@ TEST_F(ControlViewTest, StaticTextReachesTheToolkitOnlyWhenItChanged)
 TEST_F(ControlViewTest, ScrollBarTracksLiveAndOwnerConvertsRequests)
 {
     CControlWindow* window = Open();
-    window->fScrollBar =
-        new CScrollBarView(window->GetRootView(), CScrollBarView::kVertical);
+    window->fScrollBar = new CScrollBarView(window->GetRootView(), CScrollBarView::kVertical);
     const CLocalRect rect(300, 20, 315, 260);
     window->fScrollBar->Position(&rect);
     int idles = 0;
