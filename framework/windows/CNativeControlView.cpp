@@ -105,12 +105,7 @@ CNativeControlView::MacCreateNative(TNative::EKind kind, const std::string& titl
                     MacActionCallback(part);
                 --fBlockUpdateGraphicsCount;
             });
-        static const bool hooked = []
-        {
-            TNative::SetTrackingIdleHook(KeepProgramRunning);
-            return true;
-        }();
-        (void)hooked;
+        TNative::SetTrackingIdleHook(KeepProgramRunning);
     }
     return control;
 }
