@@ -16,6 +16,7 @@
 #include "framework/files/CUnknownFileType.h"
 #include "framework/files/XBase.h"
 #include "framework/graphics/CBitmapCache.h"
+#include "framework/windows/CNativeControlView.h"
 #include "framework/graphics/CGraphicManager.h"
 #include "framework/text/CStringManager.h"
 #include "framework/text/StringUtilities.h"
@@ -662,6 +663,10 @@ void CApplication::MacHandleNativeEvent(const NSPlatform::SEventRecord& event)
             break;
         case kMouseWheelEvent:
             MacHandleMouseWheel(event);
+            break;
+        case kControlEvent:
+            // The toolkit tracked the click; its owner view acts on where it ended.
+            CNativeControlView::DispatchControlEvent(event.mControl, event.mPart);
             break;
         default:
             break;

@@ -1,4 +1,6 @@
 #include "framework/windows/CABCWindow.h"
+#include "framework/application/CLowLevelApplication.h"
+#include "framework/windows/CDialogResource.h"
 
 #include "framework/application/CApplication.h"
 #include "framework/application/CApplicationToolbar.h"
@@ -192,6 +194,8 @@ void CABCWindow::MacCreateNative(ENativeStyle style, const char* title)
 
 void CABCWindow::Dispose()
 {
+    delete fDialogResource;
+    fDialogResource = nullptr;
     delete fRootGroupView;
     fRootGroupView = nullptr;
     fFocusView = nullptr;
@@ -297,13 +301,11 @@ void CABCWindow::GetDefaultScrollbarPositions(CLocalRect* horizontal, CLocalRect
     constexpr short kBarWidth = 16;
     constexpr short kBarHeight = 16;
     const CLocalRect inner = GetInnerRect();
-    *horizontal = CLocalRect(static_cast<short>(inner.fLeft - 1),
-                             static_cast<short>(inner.fBottom - kBarHeight + 1),
-                             static_cast<short>(inner.fRight - kBarWidth + 2),
-                             static_cast<short>(inner.fBottom + 1));
+    *horizontal = CLocalRect(
+        static_cast<short>(inner.fLeft - 1), static_cast<short>(inner.fBottom - kBarHeight + 1),
+        static_cast<short>(inner.fRight - kBarWidth + 2), static_cast<short>(inner.fBottom + 1));
     *vertical = CLocalRect(static_cast<short>(inner.fRight - kBarWidth + 1),
-                           static_cast<short>(inner.fTop - 1),
-                           static_cast<short>(inner.fRight + 1),
+                           static_cast<short>(inner.fTop - 1), static_cast<short>(inner.fRight + 1),
                            static_cast<short>(inner.fBottom - kBarWidth + 2));
 }
 
@@ -736,8 +738,7 @@ void CABCWindow::GetApplicationRecommendedSize(short* width, short* height)
     *height = 500;
 }
 
-void CABCWindow::GetMinMaxSize(short* minWidth, short* minHeight, short* maxWidth,
-                               short* maxHeight)
+void CABCWindow::GetMinMaxSize(short* minWidth, short* minHeight, short* maxWidth, short* maxHeight)
 {
     *minWidth = 60;
     *minHeight = 60;
@@ -992,6 +993,34 @@ void CABCWindow::ReleaseMouseButton()
 {
     if (CView* owner = CView::GetMouseCaptureOwner())
         owner->Release();
+}
+
+void CABCWindow::InitFromDialogResource(short id)
+{
+    auto* resource = new CDialogResource(this, id);
+    delete fDialogResource;
+    fDialogResource = resource;
+    char title[CDialogResource::kMaxTitleLength + 1];
+    fDialogResource->GetTitle(title);
+    if (title[0] == 0)
+    {
+        char name[256] = {};
+        if (CLowLevelApplication* application = CLowLevelApplication::Get())
+            application->GetName(name);
+        SetTitle(name);
+    }
+    else
+    {
+        SetTitle(title);
+    }
+    const CGlobalRect client = fDialogResource->GetClientRect();
+    const CGlobalRect frame = SuggestCenterPositionClient(client.GetWidth(), client.GetHeight());
+    PositionNative(&frame);
+}
+
+CDialogItemInfo* CABCWindow::GetDialogItemInfo(short itemID) const
+{
+    return fDialogResource ? fDialogResource->GetDialogItemInfo(itemID) : nullptr;
 }
 
 } // namespace NSWayfarer

@@ -28,6 +28,8 @@ namespace NSWayfarer
 class CABCBitmap;
 class CCanvasToWindowLink;
 class CClickSpec;
+class CDialogItemInfo;
+class CDialogResource;
 class CDrawPort;
 class CDropSpec;
 class CKeySpec;
@@ -178,6 +180,15 @@ public:
     void GetTitle(char* title) const;
     void SetTitle(const char* title);
 
+    // --- Layout from a dialog resource -----------------------------------------------
+    // Loads description id and its items, takes its title (the application's name
+    // when it has none) and centres the window for its client size; the resource's
+    // errors propagate.
+    void InitFromDialogResource(short id);
+    // The item with that 1-based number, or null (also without a resource).
+    CDialogItemInfo* GetDialogItemInfo(short itemID) const;
+    CDialogResource* GetDialogResource() const { return fDialogResource; }
+
     // --- Geometry (global rectangles unless local) ------------------------------------
     void GetClientRect(CGlobalRect* rect) const;
     void GetFrameRect(CGlobalRect* rect) const;
@@ -303,14 +314,14 @@ protected:
     // Frame styles of the native window.
     enum ENativeStyle
     {
-        kStyleDocument,       // titled, close box
-        kStyleDocumentGrow,   // titled, close box, grow box
-        kStyleDocumentZoom,   // titled, close box, grow and zoom boxes
-        kStyleMovableModal,   // titled modal dialog, no close box
-        kStyleModal,          // modal dialog without title bar
-        kStylePlain,          // no frame
-        kStyleFloating,       // floating palette with close box
-        kStyleFloatingGrow    // the same, resizable
+        kStyleDocument,     // titled, close box
+        kStyleDocumentGrow, // titled, close box, grow box
+        kStyleDocumentZoom, // titled, close box, grow and zoom boxes
+        kStyleMovableModal, // titled modal dialog, no close box
+        kStyleModal,        // modal dialog without title bar
+        kStylePlain,        // no frame
+        kStyleFloating,     // floating palette with close box
+        kStyleFloatingGrow  // the same, resizable
     };
 
     CABCWindow();
@@ -337,6 +348,7 @@ protected:
     int16_t fRightWidth = 0;
     int16_t fTopWidth = 0;
     int16_t fBottomWidth = 0;
+    CDialogResource* fDialogResource = nullptr; // owned
 
 private:
     friend class CCanvasToWindowLink;

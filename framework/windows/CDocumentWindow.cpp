@@ -5,6 +5,11 @@
 namespace NSWayfarer
 {
 
+CDocumentWindow::CDocumentWindow(EStyle style, short dialogID) : CDocumentWindow(style, "")
+{
+    InitFromDialogResource(dialogID);
+}
+
 CDocumentWindow::CDocumentWindow(EStyle style, const char* title) : fStyle(style)
 {
     switch (style)

@@ -15,6 +15,8 @@ public:
     using EStyle = short;
 
     CDocumentWindow(EStyle style, const char* title);
+    // Laid out from dialog resource id.
+    CDocumentWindow(EStyle style, short dialogID);
 
     bool WantsCloseMenu() const override { return true; }
     bool IsFloating() const override { return fStyle == 4; }

@@ -2,6 +2,8 @@
 
 #include "framework/application/CApplication.h"
 #include "framework/application/CKeySpec.h"
+#include "framework/application/CTimer.h"
+#include "framework/windows/CPushButtonView.h"
 
 #include <new>
 
@@ -16,6 +18,18 @@ CModalDialog::CModalDialog(CApplication*, EStyle style, const char* title) : fSt
 CModalDialog::CModalDialog(CABCWindow*, EStyle style, const char* title) : fStyle(style)
 {
     Create(title);
+}
+
+CModalDialog::CModalDialog(CApplication* application, EStyle style, short dialogID)
+    : CModalDialog(application, style, "")
+{
+    InitFromDialogResource(dialogID);
+}
+
+CModalDialog::CModalDialog(CABCWindow* owner, EStyle style, short dialogID)
+    : CModalDialog(owner, style, "")
+{
+    InitFromDialogResource(dialogID);
 }
 
 void CModalDialog::Create(const char* title)
@@ -40,7 +54,11 @@ void CModalDialog::SetDefaultItem(CPushButtonView* item)
 {
     if (item == fDefaultItem)
         return;
+    if (fDefaultItem)
+        fDefaultItem->SetDefault(false);
     fDefaultItem = item;
+    if (fDefaultItem)
+        fDefaultItem->SetDefault(true);
 }
 
 void CModalDialog::HandleKeyDownUp(const CKeySpec* key)
@@ -55,6 +73,13 @@ void CModalDialog::HandleKeyDownUp(const CKeySpec* key)
             else
                 NextFocusItem();
             return;
+        case CKeySpec::kEscape:
+            PushFor8Ticks(fCancelItem);
+            break;
+        case CKeySpec::kReturn:
+        case CKeySpec::kNumberPadEnter:
+            PushFor8Ticks(fDefaultItem);
+            break;
         case CKeySpec::kArrowLeft:
             PreviousFocusItem();
             break;
@@ -66,6 +91,16 @@ void CModalDialog::HandleKeyDownUp(const CKeySpec* key)
         }
     }
     CABCWindow::HandleKeyDownUp(key);
+}
+
+void CModalDialog::PushFor8Ticks(CPushButtonView* button)
+{
+    if (!button)
+        return;
+    button->Push(true);
+    // The dialog may be marked for closing now; the button is not touched again
+    // (its release, Push(false), does nothing).
+    CTimer::WaitForTicks(8);
 }
 
 void CModalDialog::DoModalDialog(CModalDialog* dialog)

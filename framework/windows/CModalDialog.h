@@ -20,6 +20,9 @@ public:
     // The first argument (the application or the owner window) is not used.
     CModalDialog(CApplication* application, EStyle style, const char* title);
     CModalDialog(CABCWindow* owner, EStyle style, const char* title);
+    // Laid out from dialog resource id; its errors propagate.
+    CModalDialog(CApplication* application, EStyle style, short dialogID);
+    CModalDialog(CABCWindow* owner, EStyle style, short dialogID);
 
     void HandleKeyDownUp(const CKeySpec* key) override;
     bool WantsToBeOnWindowsMenu() const override { return false; }
@@ -36,6 +39,8 @@ public:
 
 private:
     void Create(const char* title);
+    // Return, Enter and Escape: the button acts, then the key is held 8 ticks.
+    static void PushFor8Ticks(CPushButtonView* button);
 
     EStyle fStyle;
     CPushButtonView* fDefaultItem = nullptr;

@@ -5,6 +5,11 @@
 namespace NSWayfarer
 {
 
+CModelessDialog::CModelessDialog(EStyle style, short dialogID) : CModelessDialog(style, "")
+{
+    InitFromDialogResource(dialogID);
+}
+
 CModelessDialog::CModelessDialog(EStyle style, const char* title) : fStyle(style)
 {
     switch (style)

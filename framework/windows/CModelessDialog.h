@@ -19,6 +19,8 @@ public:
 
     // A style outside the three above makes no window: std::bad_alloc.
     CModelessDialog(EStyle style, const char* title);
+    // Laid out from dialog resource id.
+    CModelessDialog(EStyle style, short dialogID);
 
     bool WantsCloseMenu() const override { return true; }
     EStyle GetStyle() const { return fStyle; }

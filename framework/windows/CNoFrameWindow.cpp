@@ -3,6 +3,11 @@
 namespace NSWayfarer
 {
 
+CNoFrameWindow::CNoFrameWindow(short dialogID) : CNoFrameWindow()
+{
+    InitFromDialogResource(dialogID);
+}
+
 CNoFrameWindow::CNoFrameWindow()
 {
     MacCreateNative(kStylePlain, "");

@@ -10,6 +10,8 @@ class CNoFrameWindow : public CABCWindow
 {
 public:
     CNoFrameWindow();
+    // Laid out from dialog resource id.
+    explicit CNoFrameWindow(short dialogID);
 };
 
 } // namespace NSWayfarer
