@@ -40,7 +40,7 @@ protected:
         event.mWhat = what;
         event.mMessage = static_cast<uint8_t>(c);
         event.mModifiers = modifiers;
-        event.mWindow = fWindow->GetNative();
+        event.mWindow = fWindow ? fWindow->GetNative() : nullptr;
         return event;
     }
 
@@ -105,6 +105,7 @@ TEST_F(Dispatch, KeysGoToCaptureOwnerFocusViewWindowThenApplication)
     // No window at all: the application.
     fView.reset();
     CABCWindow::CloseAll();
+    fWindow = nullptr;
     fApp->MacHandleNativeEvent(Key(NSPlatform::kKeyDown, 'c'));
     EXPECT_EQ(fApp->fKeys.size(), 2u);
 }
