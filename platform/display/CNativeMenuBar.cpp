@@ -332,6 +332,7 @@ bool CNativeMenuBar::AttachToWindow(CNativeWindow& window)
     case CNativeWindow::kFloating:
         break;
     case CNativeWindow::kModalDialog:
+    case CNativeWindow::kModal:
     case CNativeWindow::kPlain:
     case CNativeWindow::kToolbar:
         return false;
