@@ -21,6 +21,7 @@
 #include "platform/resources/CResourceFork.h"
 #include "platform/resources/CResourceManager.h"
 
+#include <chrono>
 #include <cstdio>
 #include <memory>
 #include <string>
@@ -223,12 +224,15 @@ public:
         else
             Log("command other " + std::to_string(command));
     }
-    void OpenDefaultDocument() override
+    // Once the window manager has shown the window: where the script aims, the
+    // client area's origin and the File menu's title.
+    void Idle() override
     {
-        fWindow = new CExampleWindow;
-        fWindow->Select();
-        fWindow->fLeft->SetFocus();
-        // Where the script aims: the client area's origin and the File menu's title.
+        CApplication::Idle();
+        if (!fWindow || fReported ||
+            std::chrono::steady_clock::now() - fOpenedAt < std::chrono::milliseconds(700))
+            return;
+        fReported = true;
         short x = 0;
         short y = 0;
         fWindow->LocalToGlobal(0, 0, &x, &y);
@@ -238,6 +242,13 @@ public:
         Log("ready client " + std::to_string(x) + " " + std::to_string(y) + " file " +
             std::to_string((title.mLeft + title.mRight) / 2) + " " +
             std::to_string((title.mTop + title.mBottom) / 2));
+    }
+    void OpenDefaultDocument() override
+    {
+        fWindow = new CExampleWindow;
+        fWindow->Select();
+        fWindow->fLeft->SetFocus();
+        fOpenedAt = std::chrono::steady_clock::now();
     }
 
 private:
@@ -255,6 +266,8 @@ private:
     std::unique_ptr<CMenu> fFileMenu;
     std::unique_ptr<CMenu> fWindowMenu;
     CExampleWindow* fWindow = nullptr;
+    std::chrono::steady_clock::time_point fOpenedAt;
+    bool fReported = false;
 };
 
 } // namespace

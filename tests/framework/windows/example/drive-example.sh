@@ -48,7 +48,7 @@ wait_for '^command new'
 # A right click: the view's context menu at the pointer; its second item.
 xdotool mousemove $((cx + 300)) $((cy + 50)) click 3
 wait_for '^context open right'
-sleep 0.5
+sleep 1.5
 xdotool key Down Down Return
 wait_for '^context right green'
 
