@@ -512,22 +512,22 @@ uint32_t CNativeMenu::PopUpSelect(int16_t h, int16_t v, CNativeWindow* over)
     }
     if (!anchor)
         anchor = gdk_get_default_root_window();
-    // Popped up while the button that asked for it is still held (a right click is
-    // handled on its press): without a press as trigger the toolkit takes that
-    // button's release as a choice of nothing and closes the menu at once.
+    // Popped up for a click (handled on its press; the button may be up or still
+    // held): without a press as trigger the toolkit may take that button's release
+    // as a choice of nothing and close the menu at once.
     GdkEvent* trigger = nullptr;
     GdkDevice* pointer =
         gdk_seat_get_pointer(gdk_display_get_default_seat(gdk_window_get_display(anchor)));
     GdkModifierType buttons = GdkModifierType(0);
     if (pointer)
         gdk_device_get_state(pointer, anchor, nullptr, &buttons);
-    if (pointer && (buttons & (GDK_BUTTON1_MASK | GDK_BUTTON2_MASK | GDK_BUTTON3_MASK)))
+    if (pointer)
     {
         trigger = gdk_event_new(GDK_BUTTON_PRESS);
         trigger->button.window = GDK_WINDOW(g_object_ref(anchor));
-        trigger->button.button = (buttons & GDK_BUTTON3_MASK)   ? 3
-                                 : (buttons & GDK_BUTTON1_MASK) ? 1
-                                                                : 2;
+        trigger->button.button = (buttons & GDK_BUTTON1_MASK)   ? 1
+                                 : (buttons & GDK_BUTTON2_MASK) ? 2
+                                                                : 3;
         trigger->button.time = GDK_CURRENT_TIME;
         gdk_event_set_device(trigger, pointer);
     }
