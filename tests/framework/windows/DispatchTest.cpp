@@ -11,6 +11,7 @@
 #include "framework/windows/CDocumentWindow.h"
 #include "framework/windows/CModalDialog.h"
 #include "platform/display/CNativeMenu.h"
+#include "platform/display/CVolumeMonitor.h"
 
 using namespace NSWindowTests;
 
@@ -267,4 +268,16 @@ TEST_F(Dispatch, MenuChoicesAndCommandKeysGoThroughTheBar)
     EXPECT_EQ(CABCWindow::GetSelected(), CABCWindow::GetEnumWindow(1));
     fApp->fBar = nullptr;
     fApp->fEnabledCommands.clear();
+}
+
+// A mounted volume arrives through the loop as a disk event with its name; one the
+// desktop gives no name is still a volume.
+TEST_F(Dispatch, MountedVolumesArriveAsDiskEventsWithTheirNames)
+{
+    NSPlatform::CVolumeMonitor::RecordMount("SYNTH DISK");
+    NSPlatform::CVolumeMonitor::RecordMount("");
+    NSPlatform::SEventRecord event;
+    while (NSPlatform::CDisplay::GetNextEvent(NSPlatform::kEveryEventMask, event))
+        fApp->MacHandleNativeEvent(event);
+    EXPECT_EQ(fApp->fVolumes, (std::vector<std::string>{"SYNTH DISK", "Untitled"}));
 }
