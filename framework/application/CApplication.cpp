@@ -2,13 +2,16 @@
 
 #include "framework/application/CApplicationToolbar.h"
 #include "framework/application/CApplicationWindowSystem.h"
-#include "framework/application/CExitTask.h"
 #include "framework/application/CClickSpec.h"
+#include "framework/application/CExitTask.h"
 #include "framework/application/CKeySpec.h"
+#include "framework/application/CMacAppleMenu.h"
 #include "framework/application/CMacDiskMountInfo.h"
+#include "framework/application/CMenu.h"
+#include "framework/application/CMenuBar.h"
 #include "framework/application/CMouse.h"
-#include "framework/application/CPreviousMouseDown.h"
 #include "framework/application/COpenDocumentRequest.h"
+#include "framework/application/CPreviousMouseDown.h"
 #include "framework/application/CTimer.h"
 #include "framework/files/CClipping.h"
 #include "framework/files/CDirSpec.h"
@@ -28,12 +31,13 @@
 #include "platform/display/CDisplay.h"
 #include "platform/display/CDisplayClipboard.h"
 #include "platform/display/CDisplayPointer.h"
+#include "platform/display/CVolumeMonitor.h"
 #include "platform/display/SEventRecord.h"
 #include "platform/resources/CResourceManager.h"
 
 #include <climits>
-#include <cstdlib>
 #include <cstdio>
+#include <cstdlib>
 #include <unistd.h>
 
 #include <algorithm>
@@ -298,6 +302,7 @@ void CApplication::Initialize()
         char name[kMaxNameLength + 1] = {};
         GetName(name);
         NSPlatform::CDesktopSession::Register(name);
+        NSPlatform::CVolumeMonitor::Start();
         // Started with documents: they are opened instead of the default document.
         NSPlatform::SEventRecord start;
         start.mWhat = NSPlatform::kHighLevelEvent;
@@ -330,16 +335,33 @@ void CApplication::InstallAppleEventHandlers()
     { return int16_t{-1708}; };
 }
 
+namespace
+{
+
+// The set-up that runs when one of the bar's menus is about to open goes through
+// the same routing as commands do.
+CMenuBar* WiredMenuBar(CApplication* application)
+{
+    CMenuBar* bar = application->GetMenuBar();
+    if (bar)
+        bar->SetSetupHandler([application](CMenuBar* b) { application->DispatchSetupMenus(b); });
+    return bar;
+}
+
+} // namespace
+
 void CApplication::Run()
 {
     fRunState = kInitializing;
     Initialize();
+    WiredMenuBar(this);
     // A quit asked for while initialising (nothing to show, say) is not lost.
     if (fRunState == kInitializing)
         fRunState = kRunningEventLoop;
     while (fRunState != kQuitting)
         DriveCompleteEventLoop();
     CleanUp();
+    NSPlatform::CVolumeMonitor::Stop();
     delete fToolbar;
     fToolbar = nullptr;
 
@@ -649,6 +671,9 @@ void CApplication::MacHandleNativeEvent(const NSPlatform::SEventRecord& event)
         case kDiskEvent:
             MacHandleDiskEvent(event);
             break;
+        case kMenuSelectEvent:
+            MacClickMenuBar(event);
+            break;
         case kActivateEvent:
             MacHandleActivateEvent(event);
             break;
@@ -712,11 +737,11 @@ void CApplication::MacClickInWindowContent(CABCWindow* window,
             return;
         }
         const long ms = CTimer::TicksToMS(static_cast<long>(event.mWhen));
-        const bool doubleClick =
-            gPreviousMouseDown.fWindow == window &&
-            event.mWhen - gPreviousMouseDown.fTime <
-                static_cast<uint32_t>(CMouse::GetDoubleClickTicks()) &&
-            std::abs(x - gPreviousMouseDown.fX) <= 4 && std::abs(y - gPreviousMouseDown.fY) <= 4;
+        const bool doubleClick = gPreviousMouseDown.fWindow == window &&
+                                 event.mWhen - gPreviousMouseDown.fTime <
+                                     static_cast<uint32_t>(CMouse::GetDoubleClickTicks()) &&
+                                 std::abs(x - gPreviousMouseDown.fX) <= 4 &&
+                                 std::abs(y - gPreviousMouseDown.fY) <= 4;
         if (doubleClick)
         {
             gPreviousMouseDown.Reset();
@@ -761,8 +786,55 @@ void CApplication::MacHandleMouseUp(const NSPlatform::SEventRecord& event)
     CABCWindow::ReleaseMouseButton();
 }
 
+void CApplication::MacClickMenuBar(const NSPlatform::SEventRecord& event)
+{
+    try
+    {
+        CMenuBar* bar = WiredMenuBar(this);
+        // A modal loop disables the bar: what was chosen just before is dropped.
+        if (!bar || !bar->IsEnabled())
+            return;
+        const long selection = static_cast<long>(event.mMessage);
+        const unsigned long command = bar->MacMenuToCommandID(selection);
+        if (command == CMenu::kSystemAppleMenuCommand)
+        {
+            if (CMacAppleMenu* apple = bar->MacGetAppleMenu())
+                apple->HandleSystemMenus(selection);
+        }
+        else if (command != 0)
+        {
+            DispatchSetupMenus(bar);
+            DispatchHandleMenuSelection(bar, command);
+        }
+    }
+    catch (...)
+    {
+    }
+}
+
 void CApplication::MacHandleKeyEvent(const NSPlatform::SEventRecord& event)
 {
+    using namespace NSPlatform;
+    CMenuBar* bar = WiredMenuBar(this);
+    if ((event.mWhat == kKeyDown || event.mWhat == kAutoKey) && bar && bar->IsEnabled() &&
+        (event.mModifiers & kCmdKey) && !(event.mModifiers & (kOptionKey | kShiftKey)))
+    {
+        bar->ResetAllMenuItems();
+        DispatchSetupMenus(bar);
+        const long selection = bar->MacMenuKey(static_cast<char>(event.mMessage & 0xFF));
+        const unsigned long command = bar->MacMenuToCommandID(selection);
+        if (command == CMenu::kSystemAppleMenuCommand)
+        {
+            if (CMacAppleMenu* apple = bar->MacGetAppleMenu())
+                apple->HandleSystemMenus(selection);
+            return;
+        }
+        if (command != 0)
+        {
+            DispatchHandleMenuSelection(bar, command);
+            return;
+        }
+    }
     const CKeySpec key(event);
     DispatchKeyDownUp(&key);
 }
@@ -850,6 +922,46 @@ void CApplication::MacHandleOSEvent(const NSPlatform::SEventRecord& event)
         Suspend();
         CMouse::SetArrowShape();
     }
+}
+
+void CApplication::AddDocumentToRecentlyUsed(const CFileSpec* document)
+{
+    fRecentlyUsedDocList.AddDocumentToRecentlyUsed(document);
+}
+
+unsigned short CApplication::CountRecentlyUsedDocs() const
+{
+    return fRecentlyUsedDocList.CountRecentlyUsedDocs();
+}
+
+CFileSpec* CApplication::GetRecentlyUsedDoc(unsigned short index) const
+{
+    return fRecentlyUsedDocList.GetRecentlyUsedDoc(index);
+}
+
+bool CApplication::ValidateRecentlyUsedDoc(unsigned short index) const
+{
+    return fRecentlyUsedDocList.ValidateRecentlyUsedDoc(index);
+}
+
+void CApplication::DeleteAllRecentlyUsedDocuments()
+{
+    fRecentlyUsedDocList.DeleteAllRecentlyUsedDocuments();
+}
+
+bool CApplication::CheckRecentlyUsedDocs()
+{
+    return fRecentlyUsedDocList.CheckRecentlyUsedDocs();
+}
+
+CWayfarerApplicationPreferences CApplication::GetPreferences()
+{
+    return fRecentlyUsedDocList.GetPreferences();
+}
+
+void CApplication::SetPreferences(const CWayfarerApplicationPreferences& preferences)
+{
+    fRecentlyUsedDocList.SetPreferences(preferences);
 }
 
 void CApplication::MacHandleDiskEvent(const NSPlatform::SEventRecord& event)

@@ -4,6 +4,8 @@
 
 #include "framework/application/CApplicationStartupInfo.h"
 #include "framework/application/CLowLevelApplication.h"
+#include "framework/application/CRecentlyUsedDocList.h"
+#include "framework/application/CWayfarerApplicationPreferences.h"
 #include "framework/graphics/TBitmapID.h"
 
 #include <atomic>
@@ -158,6 +160,9 @@ public:
     void MacHandleActivateEvent(const NSPlatform::SEventRecord& event);
     void MacHandleOSEvent(const NSPlatform::SEventRecord& event);
     void MacClickInWindowContent(CABCWindow* window, const NSPlatform::SEventRecord& event);
+    // An item chosen in a window's menu bar (the selection in the message); the
+    // reset and set-up ran when its menu was about to open.
+    void MacClickMenuBar(const NSPlatform::SEventRecord& event);
     // The window manager's close button (or Alt+F4) on a window: its close box.
     void MacHandleCloseRequest(const NSPlatform::SEventRecord& event);
     // The window manager moved, resized or zoomed a window.
@@ -189,6 +194,16 @@ public:
     int16_t GetHideFloatersCount() const { return fHideFloatersCount; }
 
     CBitmapCache* GetDefaultBitmapCache() const { return fDefaultBitmapCache; }
+
+    // The recently used documents (oldest first, at most eight) and their preference record.
+    void AddDocumentToRecentlyUsed(const CFileSpec* document);
+    unsigned short CountRecentlyUsedDocs() const;
+    CFileSpec* GetRecentlyUsedDoc(unsigned short index) const;
+    bool ValidateRecentlyUsedDoc(unsigned short index) const;
+    void DeleteAllRecentlyUsedDocuments();
+    bool CheckRecentlyUsedDocs();
+    CWayfarerApplicationPreferences GetPreferences();
+    void SetPreferences(const CWayfarerApplicationPreferences& preferences);
 
 protected:
     // Waits up to maxMS milliseconds for an event of a kind in mask and handles
@@ -235,6 +250,7 @@ private:
     uint16_t fEventMask = 0xFFFF;
     CApplicationToolbar* fToolbar = nullptr;
     int16_t fHideFloatersCount = 0;
+    CRecentlyUsedDocList fRecentlyUsedDocList;
 };
 
 } // namespace NSWayfarer

@@ -10,8 +10,11 @@
 #include "framework/application/CPreviousMouseDown.h"
 #include "framework/graphics/CDrawPort.h"
 #include "framework/graphics/CGraphicManager.h"
+#include "framework/application/CMenuBar.h"
 #include "framework/windows/CCanvasToWindowLink.h"
+#include "framework/windows/CWindowMenuAccess.h"
 #include "platform/display/CDisplay.h"
+#include "platform/display/CNativeMenuBar.h"
 #include "platform/display/CNativeWindow.h"
 
 #include <algorithm>
@@ -188,6 +191,9 @@ void CABCWindow::MacCreateNative(ENativeStyle style, const char* title)
         throw std::bad_alloc();
     }
     fNativeWindow->SetFrameFunctions(resizable, zoomable, closable);
+    // The bar sits above the client area and is counted in the top border, so view
+    // and dialog item coordinates are the same with or without it.
+    NSPlatform::CNativeMenuBar::AttachToWindow(*fNativeWindow);
     fBackgroundColor = CRGBColor::MacGetAppearanceBrushColor(brush);
     MacStoreWindowBorderThickness();
 }
@@ -205,6 +211,8 @@ void CABCWindow::Dispose()
         fCanvasToWindowLink = nullptr;
     }
     fPort.reset();
+    if (fNativeWindow)
+        NSPlatform::CNativeMenuBar::DetachFromWindow(*fNativeWindow);
     fNativeWindow.reset();
     unsigned long index = 0;
     if (gWindowList.FindIndex(this, &index))
@@ -217,6 +225,7 @@ void CABCWindow::Dispose()
 
 void CABCWindow::AddWindow()
 {
+    CWindowMenuAccess::InstallOnce();
     gWindowList.TailInsert(this);
     FrontOrder().push_back(this);
     CApplication::RegisterWindowSystem(&WindowListSystem());
@@ -699,6 +708,9 @@ void CABCWindow::SetupMenus(CMenuBar* bar)
     CApplication* application = CApplication::Get();
     if (!application)
         return;
+    const uint32_t close = application->GetCloseMenuCommandID();
+    if (WantsCloseMenu() && close != 0 && bar)
+        bar->SetMenuItemEnable(close, true);
     application->SetupMenus(bar);
 }
 
@@ -707,16 +719,13 @@ void CABCWindow::HandleMenuSelection(CMenuBar* bar, unsigned long command)
     CApplication* application = CApplication::Get();
     if (!application)
         return;
-    if (WantsCloseMenu())
+    // Without a close command every command goes on: swallowing them all would leave
+    // a document window's menus dead.
+    const uint32_t close = application->GetCloseMenuCommandID();
+    if (WantsCloseMenu() && close != 0 && close == command)
     {
-        const uint32_t close = application->GetCloseMenuCommandID();
-        if (close == 0)
-            return;
-        if (close == command)
-        {
-            TryClosing();
-            return;
-        }
+        TryClosing();
+        return;
     }
     application->HandleMenuSelection(bar, command);
 }

@@ -4,6 +4,7 @@
 #include "framework/application/CKeySpec.h"
 #include "framework/application/CTimer.h"
 #include "framework/windows/CPushButtonView.h"
+#include "framework/application/CMenuBar.h"
 
 #include <new>
 
@@ -108,6 +109,23 @@ void CModalDialog::DoModalDialog(CModalDialog* dialog)
     CApplication* application = CApplication::Get();
     if (!application || !dialog)
         return;
+    // The bar comes back even when the loop ends by an exception.
+    struct SBarDisabled
+    {
+        CMenuBar* fBar;
+        explicit SBarDisabled(CMenuBar* bar) : fBar(bar)
+        {
+            if (fBar)
+                fBar->Disable();
+        }
+        ~SBarDisabled()
+        {
+            if (fBar)
+                fBar->Enable();
+        }
+        SBarDisabled(const SBarDisabled&) = delete;
+        SBarDisabled& operator=(const SBarDisabled&) = delete;
+    } disabled(application->GetMenuBar());
     dialog->SetModalFlag(true);
     while (IsWindow(dialog))
         application->DriveEventLoop();

@@ -2,6 +2,7 @@
 
 #include "framework/application/CApplication.h"
 #include "framework/application/CClickSpec.h"
+#include "framework/application/CMenu.h"
 #include "framework/graphics/CCanvas.h"
 #include "framework/graphics/CRegion.h"
 #include "framework/text/StringResources.h"
@@ -147,6 +148,20 @@ bool CView::IsContextMenuRequested(CLocalPoint& point)
     fRequestContextMenu = false;
     point = fRequestContextMenuPosition;
     return true;
+}
+
+bool CView::DoContextMenuUtil(const CLocalPoint& point, CMenu* menu, unsigned short* index,
+                              CMenu** chosenMenu) const
+{
+    *index = CMenu::kNoItemChosen;
+    *chosenMenu = nullptr;
+    CABCWindow* window = GetMotherWindow();
+    if (!menu || !window)
+        return false;
+    short h = 0;
+    short v = 0;
+    window->LocalToGlobal(point.GetX(), point.GetY(), &h, &v);
+    return menu->DoContextMenu(window, h, v, index, chosenMenu);
 }
 
 void CView::PunchOut(CRegion* region, const CRegion& opaque) const

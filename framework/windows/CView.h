@@ -22,6 +22,7 @@ class CDropSpec;
 class CGroupView;
 class CKeySpec;
 class CMacToolTip;
+class CMenu;
 class CMenuBar;
 class CRegion;
 class CSizerInfo;
@@ -161,6 +162,10 @@ public:
 
     // True once per DoContextMenu, with the point it was asked at.
     bool IsContextMenuRequested(CLocalPoint& point);
+    // Pops menu up at point (the view's window coordinates) and waits; true with the
+    // chosen 0-based item and its menu (a submenu perhaps) when one was chosen.
+    bool DoContextMenuUtil(const CLocalPoint& point, CMenu* menu, unsigned short* index,
+                           CMenu** chosenMenu) const;
 
     void SetContextHelpID(unsigned long id) { fContextHelpID = static_cast<uint32_t>(id); }
     void SetToolTipTextID(long id);

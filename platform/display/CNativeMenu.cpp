@@ -512,8 +512,38 @@ uint32_t CNativeMenu::PopUpSelect(int16_t h, int16_t v, CNativeWindow* over)
     }
     if (!anchor)
         anchor = gdk_get_default_root_window();
+    // Popped up for a click (handled on its press; the button may be up or still
+    // held): without a press as trigger the toolkit may take that button's release
+    // as a choice of nothing and close the menu at once.
+    GdkEvent* trigger = nullptr;
+    GdkDevice* pointer =
+        gdk_seat_get_pointer(gdk_display_get_default_seat(gdk_window_get_display(anchor)));
+    GdkModifierType buttons = GdkModifierType(0);
+    if (pointer)
+        gdk_device_get_state(pointer, anchor, nullptr, &buttons);
+    if (pointer)
+    {
+        trigger = gdk_event_new(GDK_BUTTON_PRESS);
+        trigger->button.window = GDK_WINDOW(g_object_ref(anchor));
+        trigger->button.button = (buttons & GDK_BUTTON1_MASK)   ? 1
+                                 : (buttons & GDK_BUTTON2_MASK) ? 2
+                                                                : 3;
+        trigger->button.time = GDK_CURRENT_TIME;
+        gdk_event_set_device(trigger, pointer);
+    }
     gtk_menu_popup_at_rect(GTK_MENU(menu), anchor, &rect, GDK_GRAVITY_NORTH_WEST,
-                           GDK_GRAVITY_NORTH_WEST, nullptr);
+                           GDK_GRAVITY_NORTH_WEST, trigger);
+    if (trigger)
+    {
+        gdk_event_free(trigger);
+        // The release of that button, coming at once, is not a choice: the menu stays.
+        static gint64 gPoppedAt = 0;
+        gPoppedAt = g_get_monotonic_time();
+        g_signal_connect(menu, "button-release-event",
+                         G_CALLBACK(+[](GtkWidget*, GdkEventButton*, gpointer) -> gboolean
+                                    { return g_get_monotonic_time() - gPoppedAt < 400000; }),
+                         nullptr);
+    }
     // No grab, no menu: the toolkit then shows nothing and nothing ends the wait.
     if (!gtk_widget_get_visible(menu))
         state.mOpen = false;

@@ -4,9 +4,14 @@
 // scripted; the windows are real.
 #include "WindowTestSupport.h"
 
+#include "framework/application/CMenu.h"
+#include "framework/application/CMenuBar.h"
+#include "framework/application/CMenuItemInfo.h"
 #include "framework/application/CMouse.h"
 #include "framework/windows/CDocumentWindow.h"
 #include "framework/windows/CModalDialog.h"
+#include "platform/display/CNativeMenu.h"
+#include "platform/display/CVolumeMonitor.h"
 
 using namespace NSWindowTests;
 
@@ -58,9 +63,9 @@ TEST_F(Dispatch, DoubleClickNeedsSameWindowShortTimeAndFourPixels)
     Press(18, 10, 1000 + quick + 2); // 5 pixels away
     Press(18, 10, 5000);             // too late
     using A = CClickSpec::EAction;
-    EXPECT_EQ(fView->fClicks, (std::vector<A>{CClickSpec::kClick, CClickSpec::kDoubleClick,
-                                              CClickSpec::kClick, CClickSpec::kClick,
-                                              CClickSpec::kClick}));
+    EXPECT_EQ(fView->fClicks,
+              (std::vector<A>{CClickSpec::kClick, CClickSpec::kDoubleClick, CClickSpec::kClick,
+                              CClickSpec::kClick, CClickSpec::kClick}));
 
     // The context-menu click (right button) opens the menu and does not count.
     Press(50, 50, 6000);
@@ -199,3 +204,81 @@ TEST_F(Dispatch, WheelDiskActivationAndUpdatesReachTheirTargets)
 }
 
 } // namespace
+
+// The bar's choices and command keys: set up for the current target, then routed
+// like any command; system items, a disabled bar and shifted keys take other paths.
+TEST_F(Dispatch, MenuChoicesAndCommandKeysGoThroughTheBar)
+{
+    CMenuBar bar;
+    CMenu file("File", 0, 0);
+    CMenuItemInfo open;
+    open.SetName("Open");
+    open.fCommandID = 0x4001;
+    open.fShortCutKey = 'K';
+    file.AppendItem(&open);
+    file.AppendItem("Plain", 0x4002);
+    bar.AppendMenu(&file);
+    bar.Enable();
+    fApp->fBar = &bar;
+    fApp->fEnabledCommands = {0x4001, 0x4002};
+    fWindow->Select();
+
+    NSPlatform::SEventRecord choice;
+    choice.mWhat = NSPlatform::kMenuSelectEvent;
+    choice.mWindow = fWindow->GetNative();
+    choice.mMessage = (uint32_t{file.MacGetMenuHandle()->GetID()} << 16) | 2;
+    const int setups = fApp->fSetupMenus;
+    fApp->MacHandleNativeEvent(choice);
+    ASSERT_EQ(fApp->fCommands, (std::vector<unsigned long>{0x4002}));
+    EXPECT_EQ(fApp->fSetupMenus, setups + 1);
+
+    // Ctrl+K (either case) is the item's command; with shift, or released, it is a key.
+    fApp->MacHandleNativeEvent(Key(NSPlatform::kKeyDown, 'k', NSPlatform::kCmdKey));
+    fApp->MacHandleNativeEvent(
+        Key(NSPlatform::kKeyDown, 'K', NSPlatform::kCmdKey | NSPlatform::kShiftKey));
+    fApp->MacHandleNativeEvent(Key(NSPlatform::kKeyUp, 'k', NSPlatform::kCmdKey));
+    EXPECT_EQ(fApp->fCommands, (std::vector<unsigned long>{0x4002, 0x4001}));
+    EXPECT_EQ(fApp->fKeys.size(), 2u);
+    // A command key without an item: a key.
+    fApp->MacHandleNativeEvent(Key(NSPlatform::kKeyDown, 'z', NSPlatform::kCmdKey));
+    EXPECT_EQ(fApp->fKeys.size(), 3u);
+
+    // The set-up a menu runs when it is about to open routes like commands do.
+    fView->SetCanHaveFocus(true);
+    ASSERT_TRUE(fView->SetFocus());
+    bar.MenuAboutToOpen();
+    EXPECT_EQ(fView->fSetupMenus, 1);
+
+    // A modal loop's disabled bar drops choices and leaves Ctrl+key to the target.
+    bar.Disable();
+    fApp->MacHandleNativeEvent(choice);
+    fApp->MacHandleNativeEvent(Key(NSPlatform::kKeyDown, 'k', NSPlatform::kCmdKey));
+    EXPECT_EQ(fApp->fCommands.size(), 2u);
+    EXPECT_EQ(fView->fKeys.size(), 1u);
+    bar.Enable();
+
+    // A window-list item selects its window through the menus' window access.
+    auto* second = new CDocumentWindow(0, "second");
+    second->PrimeAtSuggestedStackedPositionClient(60, 40);
+    CMenu windows("Window", 0, 0);
+    ASSERT_TRUE(windows.InsertWindowList(0, 0));
+    ASSERT_EQ(windows.CountItems(), 2u);
+    EXPECT_EQ(windows.GetCommandID(0), CMenu::kWindowListCommandBase);
+    fWindow->Select();
+    bar.HandleMenuSelection(CMenu::kWindowListCommandBase + 1);
+    EXPECT_EQ(CABCWindow::GetSelected(), CABCWindow::GetEnumWindow(1));
+    fApp->fBar = nullptr;
+    fApp->fEnabledCommands.clear();
+}
+
+// A mounted volume arrives through the loop as a disk event with its name; one the
+// desktop gives no name is still a volume.
+TEST_F(Dispatch, MountedVolumesArriveAsDiskEventsWithTheirNames)
+{
+    NSPlatform::CVolumeMonitor::RecordMount("SYNTH DISK");
+    NSPlatform::CVolumeMonitor::RecordMount("");
+    NSPlatform::SEventRecord event;
+    while (NSPlatform::CDisplay::GetNextEvent(NSPlatform::kEveryEventMask, event))
+        fApp->MacHandleNativeEvent(event);
+    EXPECT_EQ(fApp->fVolumes, (std::vector<std::string>{"SYNTH DISK", "Untitled"}));
+}

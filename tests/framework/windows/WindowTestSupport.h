@@ -8,6 +8,7 @@
 #include "framework/application/CClickSpec.h"
 #include "framework/application/CKeySpec.h"
 #include "framework/application/CMacDiskMountInfo.h"
+#include "framework/application/CMenuBar.h"
 #include "framework/graphics/CCanvas.h"
 #include "framework/windows/CABCWindow.h"
 #include "framework/windows/CCanvasToWindowLink.h"
@@ -36,7 +37,13 @@ class CTestApp : public CApplication
 public:
     explicit CTestApp(const CApplicationStartupInfo* info) : CApplication(info) {}
     void HandleKeyDownUp(const CKeySpec* key) override { fKeys.push_back(*key); }
-    void SetupMenus(CMenuBar*) override { ++fSetupMenus; }
+    CMenuBar* GetMenuBar() override { return fBar; }
+    void SetupMenus(CMenuBar* bar) override
+    {
+        ++fSetupMenus;
+        for (unsigned long command : fEnabledCommands)
+            bar->SetMenuItemEnable(command, true);
+    }
     void HandleMenuSelection(CMenuBar*, unsigned long command) override
     {
         fCommands.push_back(command);
@@ -49,6 +56,8 @@ public:
     int fSetupMenus = 0;
     std::vector<unsigned long> fCommands;
     std::vector<std::string> fVolumes;
+    CMenuBar* fBar = nullptr;
+    std::vector<unsigned long> fEnabledCommands;
 };
 
 // Paints its rectangle in its colour and remembers what it was sent.
@@ -180,8 +189,8 @@ protected:
     void Drain()
     {
         NSPlatform::SEventRecord event;
-        for (int i = 0; i < 1000 && NSPlatform::CDisplay::GetNextEvent(
-                                        NSPlatform::kEveryEventMask, event);
+        for (int i = 0;
+             i < 1000 && NSPlatform::CDisplay::GetNextEvent(NSPlatform::kEveryEventMask, event);
              ++i)
             fApp->MacHandleNativeEvent(event);
     }
@@ -195,8 +204,9 @@ inline uint32_t StorePixel(NSPlatform::CNativeWindow* window, int x, int y)
     cairo_surface_t* store = window->GetBackingStore();
     cairo_surface_flush(store);
     const int scale = window->GetScale();
-    const unsigned char* row = cairo_image_surface_get_data(store) +
-                               static_cast<size_t>(y * scale) * cairo_image_surface_get_stride(store);
+    const unsigned char* row =
+        cairo_image_surface_get_data(store) +
+        static_cast<size_t>(y * scale) * cairo_image_surface_get_stride(store);
     return reinterpret_cast<const uint32_t*>(row)[x * scale] & 0xFFFFFF;
 }
 
