@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cmath>
 #include <vector>
 
 namespace NSPlatform
@@ -536,12 +537,21 @@ uint32_t CNativeMenu::PopUpSelect(int16_t h, int16_t v, CNativeWindow* over)
     if (trigger)
     {
         gdk_event_free(trigger);
-        // The release of that button, coming at once, is not a choice: the menu stays.
+        // The release of that button, coming at once where it was pressed, is not a
+        // choice: the menu stays. A quick click on an item elsewhere still chooses it.
         static gint64 gPoppedAt = 0;
+        static int gPoppedH = 0;
+        static int gPoppedV = 0;
         gPoppedAt = g_get_monotonic_time();
+        gPoppedH = h;
+        gPoppedV = v;
         g_signal_connect(menu, "button-release-event",
-                         G_CALLBACK(+[](GtkWidget*, GdkEventButton*, gpointer) -> gboolean
-                                    { return g_get_monotonic_time() - gPoppedAt < 400000; }),
+                         G_CALLBACK(+[](GtkWidget*, GdkEventButton* release, gpointer) -> gboolean
+                                    {
+                                        return g_get_monotonic_time() - gPoppedAt < 400000 &&
+                                               std::abs(release->x_root - gPoppedH) <= 4 &&
+                                               std::abs(release->y_root - gPoppedV) <= 4;
+                                    }),
                          nullptr);
     }
     // No grab, no menu: the toolkit then shows nothing and nothing ends the wait.
