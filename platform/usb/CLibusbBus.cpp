@@ -107,21 +107,34 @@ struct SHandle
 // the handling thread already holds, and the event thread hangs for good. What
 // a transfer callback would release last (an interface's shared state, and with
 // it the open handle) is parked here and released once handling has returned.
-std::mutex gParkedLock;
-std::vector<std::shared_ptr<void>> gParked;
+// Never destroyed: an event thread may still release parked objects while the
+// process runs its exit-time destructors.
+struct SParked
+{
+    std::mutex mLock;
+    std::vector<std::shared_ptr<void>> mObjects;
+};
+
+SParked& Parked()
+{
+    static SParked* parked = new SParked;
+    return *parked;
+}
 
 void Park(std::shared_ptr<void> object)
 {
-    std::lock_guard<std::mutex> guard(gParkedLock);
-    gParked.push_back(std::move(object));
+    SParked& parked = Parked();
+    std::lock_guard<std::mutex> guard(parked.mLock);
+    parked.mObjects.push_back(std::move(object));
 }
 
 void ReleaseParked()
 {
+    SParked& parked = Parked();
     std::vector<std::shared_ptr<void>> released;
     {
-        std::lock_guard<std::mutex> guard(gParkedLock);
-        released.swap(gParked);
+        std::lock_guard<std::mutex> guard(parked.mLock);
+        released.swap(parked.mObjects);
     }
 }
 
