@@ -12,6 +12,7 @@ packages=(
   xvfb xdotool xauth x11-utils x11-xserver-utils openbox imagemagick python3 python3-dbusmock dbus
   clang libclang-rt-14-dev attr
   desktop-file-utils appstream dpkg-dev file groff-base man-db
+  at-spi2-core python3-pyatspi
 )
 
 missing=()

@@ -1,0 +1,228 @@
+#!/usr/bin/env python3
+"""The updater's window driven as a user drives it, against the simulated
+instrument: the texts it shows, Update and Quit, the questions it asks, the menus,
+and how each kind of failure ends. Each test is a fresh run of the program.
+
+The program and the resource tool come from the environment (KELT_E2E_PROGRAM,
+KELT_E2E_RSRC_TOOL); ctest sets both.
+"""
+import os
+import shutil
+import subprocess
+import tempfile
+import time
+import unittest
+
+import e2e
+
+e2e.enter_private_session()
+
+PROGRAM = os.environ.get("KELT_E2E_PROGRAM", "kelt-podium-update")
+RSRC_TOOL = os.environ.get("KELT_E2E_RSRC_TOOL", "kelt-rsrc")
+TITLE = "Kelt Podium LX OS Update"
+WELCOME = "This program will update the OS in your Kelt Podium LX to:"
+QUESTION = "The synth is not updated. Are you sure you want to quit?"
+RUNNING_OS = "Kelt Podium LX, OS version 1.10 "
+
+
+class MainWindowTest(e2e.E2ETestCase):
+    def launch(self, *arguments):
+        self.window = self.start([PROGRAM] + list(arguments), "kelt-podium-update")
+        self.atspi = self.desktop.atspi
+        self.window.find(self.atspi.ROLE_FRAME, TITLE, timeout=20)
+        return self.window
+
+    # --- what the window shows
+
+    def status(self, text, timeout=15.0):
+        self.window.wait_text(text, timeout)
+
+    def enabled(self, name):
+        return self.window.is_enabled(self.window.button(name))
+
+    def wait_enabled(self, name, enabled=True, timeout=10.0):
+        e2e.wait_until(lambda: self.enabled(name) == enabled,
+                       f"{name} {'enabled' if enabled else 'disabled'}", timeout)
+
+    def progress_fraction(self):
+        bar = self.window.find(self.atspi.ROLE_PROGRESS_BAR)
+        value, low, high = self.window.progress(bar)
+        return (value - low) / (high - low) if high > low else 0.0
+
+    def alert(self, text, timeout=10.0):
+        """The alert that shows `text` (a label of its own window)."""
+        return e2e.wait_until(
+            lambda: any(text in t for t in self.window.texts()), f"an alert saying {text!r}",
+            timeout)
+
+    def menu_item(self, prefix):
+        def probe():
+            items = self.window.all(self.atspi.ROLE_MENU_ITEM, showing=False)
+            return next((i for i in items if i.name.startswith(prefix)), None)
+        return e2e.wait_until(probe, f"a menu item {prefix!r}...")
+
+    def wait_running_os(self):
+        """Until the instrument has named itself and runs its normal OS."""
+        self.status(RUNNING_OS)
+        self.wait_enabled("Update")
+
+    def press(self, name):
+        self.window.press(self.window.button(name))
+
+    # --- the tests
+
+    def test_update_through_the_reboot_until_done(self):
+        window = self.launch("--simulate")
+        texts = window.texts()
+        self.assertIn(WELCOME, texts)
+        self.assertIn("OS version 1.20", texts)
+        self.status("Found Kelt Podium LX")
+        self.wait_running_os()
+        self.assertTrue(self.enabled("Quit"))
+
+        self.press("Update")
+        self.status("Send reboot request, waiting for reconnect...")
+        self.assertFalse(self.enabled("Update"))
+
+        # The transfer: Quit is refused while the image goes out and the bar moves.
+        e2e.wait_until(lambda: not self.enabled("Quit") and self.progress_fraction() > 0,
+                       "the transfer under way (Quit disabled, progress shown)", 20)
+        self.assertFalse(self.enabled("Update"))
+        seen = [self.progress_fraction()]
+        e2e.wait_until(lambda: seen.append(self.progress_fraction()) or
+                       window.all(self.atspi.ROLE_PUSH_BUTTON, "Done"),
+                       "the Quit button titled Done", 30)
+        self.assertEqual(seen, sorted(seen), "the progress bar went backwards")
+        self.assertGreater(max(seen), 0.9)
+
+        # The instrument comes back with its new OS; nothing more to update.
+        self.status("Done!", 15)
+        self.assertFalse(self.enabled("Update"))
+        self.assertEqual(window.all(self.atspi.ROLE_PUSH_BUTTON, "Quit"), [])
+        self.press("Done")
+        self.assertEqual(window.wait_exit(), 0)
+
+    def test_quit_before_the_update_asks_first(self):
+        window = self.launch("--simulate")
+        self.wait_running_os()
+
+        self.press("Quit")
+        self.alert(QUESTION)
+        self.press("Cancel")
+        e2e.wait_until(lambda: not any(QUESTION in t for t in window.texts()), "the alert closed")
+        self.assertIsNone(window.returncode())
+        # Still usable after the answer: the same question again, now answered Yes.
+        self.assertTrue(self.enabled("Update"))
+        self.press("Quit")
+        self.alert(QUESTION)
+        self.press("Yes")
+        self.assertEqual(window.wait_exit(), 0)
+
+    def test_quit_is_refused_while_sending_but_the_menu_quits(self):
+        window = self.launch("--simulate=updater")
+        self.status("Kelt Podium LX, OS version 1.10 ")
+        self.wait_enabled("Update")
+        self.press("Update")
+        e2e.wait_until(lambda: not self.enabled("Quit") and self.progress_fraction() > 0,
+                       "the transfer under way", 15)
+        quit_button = window.button("Quit")
+        try:
+            window.press(quit_button)
+        except e2e.E2EError:
+            pass  # the toolkit refuses the action of a disabled button: as good
+        self.assertIsNone(window.returncode())
+        self.assertFalse(any(QUESTION in t for t in window.texts()))
+
+        # The menu's Quit is not blocked and asks nothing.
+        window.press(self.menu_item("Quit"))
+        self.assertEqual(window.wait_exit(10), 0)
+
+    def test_about_box(self):
+        window = self.launch("--simulate")
+        self.status("Found Kelt Podium LX")
+        window.press(self.menu_item("About Kelt Podium LX OS Update"))
+        self.alert("Version 1.0 build 1")
+        self.press("OK")
+        e2e.wait_until(lambda: not any("Version 1.0 build 1" in t for t in window.texts()),
+                       "the About box closed")
+        self.assertIsNone(window.returncode())
+        self.wait_enabled("Update")
+
+    # --- how the failures end: with the status lines the console shows
+
+    def test_instrument_without_an_os_is_updated_without_a_reboot(self):
+        window = self.launch("--simulate=no-os")
+        self.status("Kelt Podium LX, no OS ")
+        self.wait_enabled("Update")
+        self.press("Update")
+        e2e.wait_until(lambda: window.all(self.atspi.ROLE_PUSH_BUTTON, "Done"),
+                       "the Quit button titled Done", 30)
+        self.assertNotIn("Send reboot request, waiting for reconnect...", window.texts())
+
+    def test_instrument_held_by_another_program(self):
+        window = self.launch("--simulate=busy")
+        self.status("Error: Synth already connected to another application.", 40)
+        self.assertFalse(self.enabled("Update"))
+        # Nothing was started: Quit quits without a question.
+        self.press("Quit")
+        self.assertEqual(window.wait_exit(), 0)
+
+    def test_instrument_lost_during_the_transfer(self):
+        window = self.launch("--simulate=unplug")
+        self.wait_running_os()
+        self.press("Update")
+        self.status("No Kelt Podium LX Connected", 30)
+        self.wait_enabled("Quit")
+        self.assertFalse(self.enabled("Update"))
+        self.assertEqual(window.all(self.atspi.ROLE_PUSH_BUTTON, "Done"), [])
+
+    def test_instrument_that_never_returns_from_the_reboot(self):
+        window = self.launch("--simulate=no-return")
+        self.wait_running_os()
+        self.press("Update")
+        self.status("Send reboot request, waiting for reconnect...")
+        started = time.monotonic()
+        self.status("Reboot failed.", 40)
+        self.assertGreater(time.monotonic() - started, 15)
+        self.assertFalse(self.enabled("Update"))
+        self.assertTrue(self.enabled("Quit"))
+        self.assertIsNone(window.returncode())
+
+    def test_resource_file_without_an_os_image(self):
+        work = tempfile.mkdtemp(prefix="kelt-e2e-rsrc-")
+        self.addCleanup(shutil.rmtree, work, True)
+        path = os.path.join(work, "no-os.rsrc")
+        make_resources_without_os(path)
+
+        window = self.launch("--simulate", "--resources", path)
+        window.wait_text("No OS resource")
+        self.assertFalse(self.enabled("Update"))
+        # No instrument is looked for, so nothing is at stake: Quit asks nothing.
+        self.assertFalse(any("Found" in t for t in window.texts()))
+        self.press("Quit")
+        self.assertEqual(window.wait_exit(), 0)
+
+
+def make_resources_without_os(path):
+    """The program's own resource file less its OS image: every resource copied but
+    "TQOS"."""
+    installed = os.environ["KELT_E2E_RESOURCES"]
+    source = os.environ["KELT_E2E_RDESC"]
+    work = os.path.dirname(path)
+    boot = os.path.join(work, "boot.bin")
+    with open(boot, "wb") as f:
+        f.write(subprocess.run([RSRC_TOOL, "extract", installed, "BOOT", "128"],
+                               capture_output=True, check=True).stdout)
+    with open(source) as f:
+        lines = [line for line in f if not line.startswith("resource TQOS")]
+    description = os.path.join(work, "no-os.rdesc")
+    with open(description, "w") as f:
+        f.writelines(lines)
+    subprocess.run([RSRC_TOOL, "build", "-o", path, "-D", "BOOT_IMAGE=" + boot, description],
+                   check=True, capture_output=True)
+    listing = subprocess.run([RSRC_TOOL, "list", path], capture_output=True, text=True).stdout
+    assert "TQOS" not in listing and "BOOT" in listing, listing
+
+
+if __name__ == "__main__":
+    unittest.main(verbosity=2)
