@@ -1,5 +1,7 @@
 #include "platform/CMainEventQueue.h"
 
+#include "platform/CMeasureTrace.h"
+
 #include <algorithm>
 #include <cerrno>
 #include <cstdint>
@@ -133,7 +135,12 @@ int CMainEventQueue::WaitAndDispatch(int timeoutMs)
     if (joined && joined->Prepare(fds, timeoutMs))
         havePosted = true;
 
+    const bool traced = this == &Main() && CMeasureTrace::IsOn();
+    if (traced)
+        CMeasureTrace::WaitBegins();
     int ready = ::poll(fds.data(), fds.size(), havePosted ? 0 : timeoutMs);
+    if (traced)
+        CMeasureTrace::WaitEnds();
     const bool failed = ready < 0 && errno != EINTR;
     // The joined source hears about every wait it prepared, also a failed or empty one.
     int ran = joined ? joined->Dispatch(fds.data() + ownCount, fds.size() - ownCount) : 0;

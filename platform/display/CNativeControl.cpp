@@ -1,5 +1,6 @@
 #include "platform/display/CNativeControl.h"
 
+#include "platform/CMeasureTrace.h"
 #include "platform/display/CDisplay.h"
 #include "platform/display/CNativeWindow.h"
 #include "platform/display/NativeWindowGtk.h"
@@ -622,6 +623,8 @@ void CNativeControl::SetValue(int value)
         return;
     impl.mValue = value;
     impl.ApplyRange();
+    if (impl.mKind == kProgressBar)
+        CMeasureTrace::Write("progress", "%d %d %d", value, impl.mMinimum, impl.mMaximum);
 }
 
 int CNativeControl::GetValue() const
@@ -711,6 +714,7 @@ void CNativeControl::SetEnabled(bool enabled)
         impl.mTracking = false;
     ++impl.mToolkitCalls;
     gtk_widget_set_sensitive(impl.mWidget, enabled);
+    CMeasureTrace::Write("enabled", "%d %s", enabled ? 1 : 0, impl.mText.c_str());
 }
 
 bool CNativeControl::IsEnabled() const

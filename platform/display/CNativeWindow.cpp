@@ -1,5 +1,6 @@
 #include "platform/display/CNativeWindow.h"
 
+#include "platform/display/CDisplayTrace.h"
 #include "platform/display/CDisplay.h"
 #include "platform/display/DisplayGdk.h"
 #include "platform/display/NativeWindowGtk.h"
@@ -577,6 +578,7 @@ CNativeWindow::CNativeWindow(EKind kind, const std::string& title, const SDispla
 
     impl.RebuildStore(clientRect.Width(), clientRect.Height(), 1);
     RegisterNativeWindow(widget);
+    CDisplayTrace::WatchWindow(widget);
 }
 
 CNativeWindow::~CNativeWindow()

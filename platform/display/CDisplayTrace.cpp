@@ -1,0 +1,62 @@
+#include "platform/display/CDisplayTrace.h"
+
+#include "platform/CMeasureTrace.h"
+
+#include <gtk/gtk.h>
+
+#include <cstdint>
+#include <ctime>
+
+namespace NSPlatform
+{
+
+namespace
+{
+
+bool gShownPending = true;
+
+gboolean NoteShown(gpointer)
+{
+    // As a program that draws itself would measure it: once the server has the frame.
+    gdk_display_sync(gdk_display_get_default());
+    timespec now;
+    ::clock_gettime(CLOCK_REALTIME, &now);
+    CMeasureTrace::Write("shown", "%lld",
+                         static_cast<long long>(now.tv_sec) * 1000000000LL + now.tv_nsec);
+    CMeasureTrace::Flush();
+    return G_SOURCE_REMOVE;
+}
+
+gboolean OnDraw(GtkWidget* widget, cairo_t* cr, gpointer)
+{
+    const int scale = gtk_widget_get_scale_factor(widget);
+    uint64_t pixels = 0;
+    if (cairo_rectangle_list_t* clip = cairo_copy_clip_rectangle_list(cr))
+    {
+        if (clip->status == CAIRO_STATUS_SUCCESS)
+            for (int i = 0; i < clip->num_rectangles; ++i)
+                pixels += static_cast<uint64_t>(clip->rectangles[i].width * scale) *
+                          static_cast<uint64_t>(clip->rectangles[i].height * scale);
+        cairo_rectangle_list_destroy(clip);
+    }
+    const char* title = gtk_window_get_title(GTK_WINDOW(widget));
+    CMeasureTrace::Write("paint", "%llu %d %d %s", static_cast<unsigned long long>(pixels),
+                         gtk_widget_get_allocated_width(widget) * scale,
+                         gtk_widget_get_allocated_height(widget) * scale, title ? title : "");
+    if (gShownPending)
+    {
+        gShownPending = false;
+        g_idle_add(NoteShown, nullptr);
+    }
+    return FALSE;
+}
+
+} // namespace
+
+void CDisplayTrace::WatchWindow(GtkWidget* toplevel)
+{
+    if (CMeasureTrace::IsOn())
+        g_signal_connect(toplevel, "draw", G_CALLBACK(OnDraw), nullptr);
+}
+
+} // namespace NSPlatform
