@@ -1,11 +1,19 @@
 #include "Portable/BaseApp/CBaseApp.h"
 
+#include "Portable/MainWindow/CMainWindow.h"
 #include "Portable/update/CUSBHandler.h"
 #include "Portable/update/Crc16.h"
+#include "framework/application/CMacAppleMenu.h"
+#include "framework/application/CMacHelpMenu.h"
+#include "framework/application/CMenuBar.h"
 #include "framework/files/COpenResourceFile.h"
 #include "framework/media/CMemoryMedia.h"
+#include "framework/windows/CABCWindow.h"
+#include "framework/windows/CAlertBox.h"
+#include "platform/display/CDisplayTheme.h"
 #include "platform/resources/CResourceManager.h"
 
+#include <filesystem>
 #include <memory>
 #include <new>
 
@@ -16,9 +24,45 @@ CBaseApp::~CBaseApp()
     Dispose();
 }
 
+std::string CBaseApp::GetIconFile()
+{
+    try
+    {
+        const std::filesystem::path program =
+            GetFileSpecForCurrentApplication().GetPath();
+        return (program.parent_path().parent_path() / "share" / "icons" / "hicolor" / "scalable" /
+                "apps" / (std::string(kIconName) + ".svg"))
+            .string();
+    }
+    catch (...)
+    {
+        return {};
+    }
+}
+
 void CBaseApp::Initialize()
 {
     NSWayfarer::CApplication::Initialize();
+
+    // The terminal front end has no menus to show them in.
+    if (UsesDisplay())
+    {
+        fMenuBar = new NSWayfarer::CMenuBar;
+        fAppleMenu = new NSWayfarer::CMacAppleMenu(kAboutItemTextID, kAboutCommand);
+        fMenuBar->AppendMenu(fAppleMenu);
+        try
+        {
+            fHelpMenu = new NSWayfarer::CMacHelpMenu;
+            fMenuBar->AppendMenu(fHelpMenu);
+        }
+        catch (...)
+        {
+            // The window system offers no help menu: the program goes on without one.
+            fHelpMenu = nullptr;
+        }
+        fMenuBar->Enable();
+        NSPlatform::CDisplayTheme::SetDefaultWindowIcon(kIconName, GetIconFile());
+    }
 
     // Every message is sealed with this table, so it comes before the handler.
     CRCinit();
@@ -45,13 +89,27 @@ void CBaseApp::Initialize()
             catch (...)
             {
                 fHandler = nullptr;
+                // The window was shown with the handler that failed: it must not read it.
+                if (fMainWindow && NSWayfarer::CABCWindow::IsWindow(fMainWindow))
+                {
+                    fMainWindow->MarkForClosing();
+                    NSWayfarer::CABCWindow::CloseAllMarkedForClosing();
+                }
+                fMainWindow = nullptr;
                 throw;
             }
+            fImageUsable = fHandler && fHandler->IsImageInstallable();
             return;
         }
     }
 
     CreateMainWindow();
+}
+
+void CBaseApp::CreateMainWindow()
+{
+    fMainWindow = new CMainWindow(fHandler);
+    fMainWindow->Prime();
 }
 
 NSWayfarer::CMemoryMedia* CBaseApp::ReadImage(const NSWayfarer::COpenResourceFile& resources,
@@ -81,8 +139,39 @@ NSWayfarer::CMemoryMedia* CBaseApp::ReadImage(const NSWayfarer::COpenResourceFil
     return nullptr;
 }
 
+void CBaseApp::SetupMenus(NSWayfarer::CMenuBar* bar)
+{
+    bar->SetMenuItem(kAboutCommand, true, false);
+    NSWayfarer::CApplication::SetupMenus(bar);
+}
+
+void CBaseApp::HandleMenuSelection(NSWayfarer::CMenuBar* bar, unsigned long command)
+{
+    if (command == kQuitCommand)
+    {
+        RequestQuit();
+        return;
+    }
+    if (command == kAboutCommand)
+    {
+        OpenAbout();
+        return;
+    }
+    if (bar)
+        bar->HandleMenuSelection(command);
+    NSWayfarer::CApplication::HandleMenuSelection(bar, command);
+}
+
+void CBaseApp::OpenAbout()
+{
+    NSWayfarer::CAlertBox::DoDefaultAlert(kAboutAlertID);
+}
+
 void CBaseApp::CleanUp()
 {
+    NoteRunState();
+    // The window is gone by now (the quit closed every window); forget it.
+    fMainWindow = nullptr;
     Dispose();
 }
 
@@ -91,10 +180,46 @@ void CBaseApp::Idle()
     NSWayfarer::CApplication::Idle();
     if (fHandler)
         fHandler->Idle();
+    NoteRunState();
+}
+
+void CBaseApp::NoteRunState()
+{
+    switch (GetUpdaterRunState())
+    {
+    case kURSReboot:
+    case kURSRebooted:
+    case kURSSending:
+    case kURSWorking:
+        fUpdateStarted = true;
+        break;
+    case kURSFinish:
+        fUpdated = true;
+        break;
+    default:
+        break;
+    }
+}
+
+int CBaseApp::GetWindowExitCode() const
+{
+    if (fUpdated)
+        return kExitUpdated;
+    if (fUpdateStarted)
+        return kExitFailed;
+    if (!fImageUsable)
+        return kExitNoImage;
+    return kExitNotUpdated;
 }
 
 void CBaseApp::Dispose()
 {
+    delete fMenuBar;
+    fMenuBar = nullptr;
+    delete fAppleMenu;
+    fAppleMenu = nullptr;
+    delete fHelpMenu;
+    fHelpMenu = nullptr;
     delete fHandler;
     fHandler = nullptr;
 }
