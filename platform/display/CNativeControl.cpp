@@ -473,6 +473,18 @@ struct CNativeControl::SImpl
         return handled;
     }
 
+    // A push button pressed without the mouse (the keyboard, an assistive tool):
+    // a mouse click was already recorded at its release.
+    static void OnClicked(GtkButton*, gpointer data)
+    {
+        GdkEvent* current = gtk_get_current_event();
+        const bool byMouse = current && current->type == GDK_BUTTON_RELEASE;
+        if (current)
+            gdk_event_free(current);
+        if (!byMouse)
+            static_cast<SImpl*>(data)->RecordCompletion(kButtonPart, nullptr);
+    }
+
     // The font (ours or the theme's) decides how many lines fit.
     static void OnStyleUpdated(GtkWidget*, gpointer data)
     {
@@ -548,6 +560,8 @@ CNativeControl::CNativeControl(CNativeWindow& window, EKind kind, const SDisplay
     impl.ApplyRange();
     if (kind == kPushButton || IsScrollBar(kind))
         impl.Connect("event", G_CALLBACK(SImpl::OnEvent));
+    if (kind == kPushButton)
+        impl.Connect("clicked", G_CALLBACK(SImpl::OnClicked));
     if (IsScrollBar(kind))
         impl.Connect("change-value", G_CALLBACK(SImpl::OnChangeValue));
     if (kind == kStaticText)
