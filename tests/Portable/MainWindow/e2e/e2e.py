@@ -7,9 +7,13 @@ leaves a screenshot of the whole screen and the program's output behind.
 A test file calls enter_private_session() before anything else: the file then runs
 again inside `dbus-run-session`, so the accessibility bus it talks to is its own.
 """
+import atexit
+import ctypes
+import faulthandler
 import functools
 import os
 import shutil
+import signal
 import subprocess
 import sys
 import tempfile
@@ -23,8 +27,6 @@ warnings.simplefilter("ignore", DeprecationWarning)
 warnings.simplefilter("ignore", ImportWarning)
 
 SESSION_MARK = "KELT_E2E_PRIVATE_SESSION"
-SOURCE_DIR = os.path.abspath(os.path.join(os.path.dirname(__file__), "..", "..", "..", ".."))
-FIXTURE = os.path.join(SOURCE_DIR, "scripts", "xvfb-fixture.sh")
 
 
 def enter_private_session():
@@ -34,18 +36,40 @@ def enter_private_session():
     if os.environ.get(SESSION_MARK) == "starting":
         # dbus-run-session has set the address: remember it as ours.
         os.environ[SESSION_MARK] = os.environ.get("DBUS_SESSION_BUS_ADDRESS", "")
+        atexit.register(shutil.rmtree, os.environ["XDG_RUNTIME_DIR"], True)
+        # A hang shows where it is stuck, and ends as a failure (the desktop and the
+        # programs cleaned up) before the test runner's time-out would kill it all.
+        hang = int(os.environ.get("KELT_E2E_HANG_SECONDS", "100"))
+        faulthandler.dump_traceback_later(hang)
+        signal.signal(signal.SIGALRM, _hung)
+        signal.alarm(hang + 1)
         return
     if not shutil.which("dbus-run-session"):
         sys.exit("dbus-run-session is missing (package dbus)")
     os.environ[SESSION_MARK] = "starting"
-    # The accessibility bus address must come from this session, never from a desktop.
-    for name in ("AT_SPI_BUS_ADDRESS", "NO_AT_BRIDGE", "GTK_MODULES", "WAYLAND_DISPLAY"):
+    # The accessibility bus address must come from this session, never from a desktop
+    # (the bus would otherwise be announced on that desktop's display).
+    for name in ("AT_SPI_BUS_ADDRESS", "NO_AT_BRIDGE", "GTK_MODULES", "WAYLAND_DISPLAY",
+                 "DISPLAY"):
         os.environ.pop(name, None)
+    # The bus's socket lives in the runtime directory: one of its own, or sessions
+    # running side by side would take each other's.
+    os.environ["XDG_RUNTIME_DIR"] = tempfile.mkdtemp(prefix="kelt-e2e-run-")
     os.execvp("dbus-run-session", ["dbus-run-session", "--", sys.executable] + sys.argv)
 
 
 class E2EError(AssertionError):
     pass
+
+
+def _hung(signum, frame):
+    raise E2EError("the test hung (its stack is printed above)")
+
+
+def die_with_parent():
+    """In a child before its exec: ends it when the test process dies, however that
+    happens, so no server outlives a crashed or killed test."""
+    ctypes.CDLL(None, use_errno=True).prctl(1, signal.SIGTERM)  # PR_SET_PDEATHSIG
 
 
 def wait_until(probe, what, timeout=10.0, interval=0.05):
@@ -65,7 +89,27 @@ def wait_until(probe, what, timeout=10.0, interval=0.05):
         if time.monotonic() >= deadline:
             detail = f" (last error: {last_error})" if last_error else ""
             raise E2EError(f"timed out after {timeout:.0f} s waiting for {what}{detail}")
-        time.sleep(interval)
+        pump(interval)
+
+
+def pump(seconds):
+    """Waits, delivering the accessibility events that arrive meanwhile."""
+    deadline = time.monotonic() + seconds
+    context = _main_context()
+    while True:
+        while context is not None and context.pending():
+            context.iteration(False)
+        left = deadline - time.monotonic()
+        if left <= 0:
+            return
+        time.sleep(min(left, 0.005))
+
+
+def _main_context():
+    if "pyatspi" not in sys.modules:
+        return None
+    from gi.repository import GLib
+    return GLib.MainContext.default()
 
 
 class Desktop:
@@ -73,12 +117,9 @@ class Desktop:
 
     def __init__(self, artifacts):
         self.artifacts = artifacts
-        self.state = tempfile.mkdtemp(prefix="kelt-e2e-x-")
-        result = subprocess.run([FIXTURE, "start", self.state], capture_output=True, text=True)
-        if result.returncode != 0:
-            raise E2EError("the X server did not start: " + result.stdout + result.stderr)
-        with open(os.path.join(self.state, "display")) as f:
-            self.display = f.read().strip()
+        self.servers = []
+        self.display = self._start_x_server()
+        self._start_window_manager()
         os.environ["DISPLAY"] = self.display
         os.environ["GDK_BACKEND"] = "x11"
         # Imported only now: the library finds the accessibility bus through the
@@ -88,10 +129,60 @@ class Desktop:
         except ImportError as error:
             raise E2EError("python3-pyatspi is missing (scripts/install-deps.sh installs it)") from error
         self.atspi = pyatspi
+        # Every name a widget takes on, however briefly (a status line passes
+        # quickly): (process id, text).
+        self.names_seen = []
+        pyatspi.Registry.registerEventListener(self._name_changed,
+                                               "object:property-change:accessible-name")
+        # The accessibility bus and its registry start on demand: have them running
+        # before a program looks for them, or it gives up and stays unreachable.
+        wait_until(lambda: self.applications() is not None, "the accessibility registry", 20)
+
+    def _name_changed(self, event):
+        try:
+            if isinstance(event.any_data, str):
+                self.names_seen.append((event.source.get_process_id(), event.any_data))
+        except Exception:
+            pass  # the widget may be gone already
+
+    def _start_x_server(self):
+        # -displayfd: the server picks a free display and writes its number once it
+        # accepts clients.
+        read_end, write_end = os.pipe()
+        server = subprocess.Popen(
+            ["Xvfb", "-displayfd", str(write_end), "-screen", "0", "1280x1024x24",
+             "-nolisten", "tcp", "-noreset"],
+            pass_fds=(write_end,), stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL,
+            preexec_fn=die_with_parent)
+        os.close(write_end)
+        self.servers.append(server)
+        number = b""
+        with os.fdopen(read_end, "rb") as pipe:
+            number = pipe.readline().strip()
+        if not number:
+            raise E2EError(f"the X server did not start (status {server.poll()})")
+        return ":" + number.decode()
+
+    def _start_window_manager(self):
+        environment = dict(os.environ, DISPLAY=self.display)
+        self.servers.append(subprocess.Popen(
+            ["openbox", "--sm-disable"], env=environment, stdout=subprocess.DEVNULL,
+            stderr=subprocess.DEVNULL, preexec_fn=die_with_parent))
+
+        def claimed():
+            result = subprocess.run(["xprop", "-root", "_NET_SUPPORTING_WM_CHECK"],
+                                    env=environment, capture_output=True, text=True)
+            return "window id" in result.stdout
+        wait_until(claimed, "the window manager", 10)
 
     def close(self):
-        subprocess.run([FIXTURE, "stop", self.state], capture_output=True)
-        shutil.rmtree(self.state, ignore_errors=True)
+        for server in reversed(self.servers):
+            server.terminate()
+            try:
+                server.wait(5)
+            except subprocess.TimeoutExpired:
+                server.kill()
+                server.wait()
 
     def screenshot(self, name):
         os.makedirs(self.artifacts, exist_ok=True)
@@ -102,6 +193,7 @@ class Desktop:
 
     def applications(self):
         desktop = self.atspi.Registry.getDesktop(0)
+        desktop.clear_cache()
         return [desktop.getChildAtIndex(i) for i in range(desktop.childCount)]
 
 
@@ -124,7 +216,8 @@ class Program:
         self.output = open(self.output_path, "w+")
         self.started = time.monotonic()
         self.process = subprocess.Popen(argv, stdout=self.output, stderr=subprocess.STDOUT,
-                                        stdin=subprocess.DEVNULL, env=environment)
+                                        stdin=subprocess.DEVNULL, env=environment,
+                                        preexec_fn=die_with_parent)
         self._app = None
 
     # --- the process
@@ -183,7 +276,10 @@ class Program:
             for i in range(node.childCount):
                 visit(node.getChildAtIndex(i), depth + 1)
 
-        visit(self.app(), 0)
+        app = self.app()
+        # Read every property afresh: a cached name could outlive its change.
+        app.clear_cache()
+        visit(app, 0)
         return found
 
     def find(self, role, name=None, timeout=10.0, showing=True):
@@ -193,6 +289,26 @@ class Program:
             matches = self.all(role, name, showing)
             return matches[0] if matches else None
         return wait_until(probe, f"a {role_name} named {name!r} in {self.name}", timeout)
+
+    def tree(self):
+        """The accessible tree as indented lines: role, name, states that matter."""
+        lines = []
+
+        def visit(node, depth):
+            if node is None or depth > 40:
+                return
+            states = node.getState()
+            flags = [flag for flag, state in (("showing", self.atspi.STATE_SHOWING),
+                                              ("enabled", self.atspi.STATE_SENSITIVE))
+                     if states.contains(state)]
+            lines.append(f"{'  ' * depth}{node.getRoleName()} {node.name!r} {' '.join(flags)}")
+            for i in range(node.childCount):
+                visit(node.getChildAtIndex(i), depth + 1)
+
+        if self._app is not None:
+            self._app.clear_cache()
+            visit(self._app, 0)
+        return "\n".join(lines)
 
     def is_showing(self, node):
         states = node.getState()
@@ -208,8 +324,19 @@ class Program:
         return [label.name for label in self.all(self.atspi.ROLE_LABEL)]
 
     def wait_text(self, text, timeout=10.0):
+        """Until a label shows text."""
         wait_until(lambda: text in self.texts(),
                    f"the text {text!r} in {self.name} (shown: {self._texts_or_none()})", timeout)
+
+    def wait_seen(self, text, timeout=10.0):
+        """Until a label shows or has shown text since the program started."""
+        def probe():
+            return text in self.texts() or (self.process.pid, text) in self.desktop.names_seen
+        wait_until(probe, f"the text {text!r} in {self.name}, now or before "
+                          f"(shown: {self._texts_or_none()})", timeout)
+
+    def texts_seen(self):
+        return [text for pid, text in self.desktop.names_seen if pid == self.process.pid]
 
     def _texts_or_none(self):
         try:
@@ -275,6 +402,9 @@ class E2ETestCase(unittest.TestCase):
             try:
                 print(f"--- output of {program.name} (status {program.returncode()}):\n"
                       f"{program.text_output()}", file=sys.stderr)
+                if program.returncode() is None:
+                    print(f"--- accessible tree of {program.name}:\n{program.tree()}",
+                          file=sys.stderr)
             except Exception:
                 pass
 
