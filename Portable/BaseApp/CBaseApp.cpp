@@ -28,8 +28,7 @@ std::string CBaseApp::GetIconFile()
 {
     try
     {
-        const std::filesystem::path program =
-            GetFileSpecForCurrentApplication().GetPath();
+        const std::filesystem::path program = GetFileSpecForCurrentApplication().GetPath();
         return (program.parent_path().parent_path() / "share" / "icons" / "hicolor" / "scalable" /
                 "apps" / (std::string(kIconName) + ".svg"))
             .string();

@@ -3,8 +3,8 @@
 // shows the update, and gives the handler every idle pass.
 #pragma once
 
-#include "framework/application/CApplication.h"
 #include "Portable/update/UpdaterRunState.h"
+#include "framework/application/CApplication.h"
 
 #include <string>
 
@@ -39,8 +39,8 @@ public:
     enum EExitCode
     {
         kExitUpdated = 0,
-        kExitFailed = 1,   // an update was started and did not complete
-        kExitNoImage = 2,  // nothing could have been installed: the OS image is missing or damaged
+        kExitFailed = 1,    // an update was started and did not complete
+        kExitNoImage = 2,   // nothing could have been installed: the OS image is missing or damaged
         kExitNotUpdated = 4 // quit without updating
     };
 
