@@ -12,9 +12,13 @@
 #include "framework/windows/CProgressBarView.h"
 #include "framework/windows/CPushButtonView.h"
 #include "framework/windows/CStaticTextView.h"
+#include "platform/display/CDisplay.h"
+#include "platform/display/CNativeWindow.h"
 #include "platform/resources/CResourceManager.h"
 #include "platform/usb/CVirtualUsbBus.h"
 #include "platform/usb/SVirtualInstrumentConfig.h"
+
+#include "DisplayTestSupport.h"
 
 #include <gtest/gtest.h>
 
@@ -72,6 +76,34 @@ CPushButtonView* AlertButton(CAlertBox* alert, const std::string& title)
             if (Title(button) == title)
                 return button;
     return nullptr;
+}
+
+// The texts are white on the window's dark background, as the screen shows them: the
+// corner is the background colour and the welcome text's item holds white pixels.
+void ExpectWhiteTextOnDark(CMainWindow& window)
+{
+    NSPlatform::CNativeWindow* native = window.GetNative();
+    NSPlatform::CDisplay::Sync();
+    const NSPlatform::SDisplayRect client = native->GetClientRect();
+    const int inset = native->GetTopInset();
+    const int width = client.Width();
+    const std::vector<uint8_t> pixels =
+        NSTestSupport::ReadWindowPixels(native->GetXID(), width, client.Height() + inset);
+    ASSERT_FALSE(pixels.empty());
+    const uint32_t corner = NSTestSupport::PixelAt(pixels, width, 4, inset + 4);
+    const CRGBColor background = CMainWindow::kBackgroundColor;
+    EXPECT_NEAR(int(corner >> 16), background.GetRed() >> 8, 4);
+    EXPECT_NEAR(int((corner >> 8) & 0xFF), background.GetGreen() >> 8, 4);
+    EXPECT_NEAR(int(corner & 0xFF), background.GetBlue() >> 8, 4);
+    const CLocalRect item = window.GetWelcomeText()->GetRect();
+    int white = 0;
+    for (int y = item.fTop; y < item.fBottom; ++y)
+        for (int x = item.fLeft; x < item.fRight; ++x)
+        {
+            const uint32_t p = NSTestSupport::PixelAt(pixels, width, x, inset + y);
+            white += (p >> 16) > 0xE0 && ((p >> 8) & 0xFF) > 0xE0 && (p & 0xFF) > 0xE0;
+        }
+    EXPECT_GT(white, 20) << "white text";
 }
 
 // The updater's application with a script of steps run from its idle passes: each
@@ -221,6 +253,7 @@ TEST_F(MainWindowTest, WholeUpdateFollowsTheRunStatesAndDoneStays)
                   EXPECT_EQ(Text(Window().GetStatusText()), fApp->GetHandler()->GetStatus());
                   EXPECT_FALSE(Text(Window().GetCurrentText()).empty());
                   EXPECT_EQ(Title(Window().GetQuitButton()), "Quit");
+                  ExpectWhiteTextOnDark(Window());
                   char title[256] = {};
                   Window().GetTitle(title);
                   EXPECT_STREQ(title, CBaseApp::kApplicationName);
