@@ -32,6 +32,10 @@ public:
     static constexpr unsigned long kAboutCommand = 400;
     static constexpr long kAboutAlertID = 500128001;
     static constexpr unsigned long kQuitCommand = 15;
+    // The framework's own alerts in window mode: a failed internal check (caution,
+    // its text as the variable) and the warning that memory runs low.
+    static constexpr long kVerifyAlertID = 510004001;
+    static constexpr long kLowMemoryAlertID = 510007001;
     // The window's icon: its name in the icon theme and the file beside the program.
     static constexpr const char* kIconName = "kelt-podium-update";
 
@@ -98,6 +102,7 @@ private:
     CUSBHandler* fHandler = nullptr;
     std::string fStartupError;
     bool fImageUsable = false;
+    bool fShowsFrameworkAlerts = false;
     bool fUpdateStarted = false;
     bool fUpdated = false;
 };

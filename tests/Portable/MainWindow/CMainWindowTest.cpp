@@ -7,6 +7,7 @@
 #include "Portable/update/UpdaterRunState.h"
 #include "framework/application/CApplicationStartupInfo.h"
 #include "framework/application/CMenuBar.h"
+#include "framework/application/Verify.h"
 #include "framework/windows/CAlertBox.h"
 #include "framework/windows/CGroupView.h"
 #include "framework/windows/CProgressBarView.h"
@@ -357,6 +358,26 @@ TEST_F(MainWindowTest, CloseBoxAsksAsQuitDoes)
     fApp->Run();
     EXPECT_TRUE(fApp->Finished());
     EXPECT_EQ(said.size(), 1u);
+}
+
+TEST_F(MainWindowTest, FailedCheckIsShownInTheCautionAlertAndContinueGoesOn)
+{
+    std::vector<std::string> said;
+    fApp->Add("failed check", [&] { return NSWayfarer::_Verify("fProgress <= 100", 42), true; });
+    fApp->Add("Continue", Answer("Continue", &said));
+    fApp->Add("went on",
+              [&]
+              {
+                  if (OpenAlert())
+                      return false;
+                  fApp->HandleMenuSelection(fApp->GetMenuBar(), CBaseApp::kQuitCommand);
+                  return true;
+              });
+    fApp->Run();
+    EXPECT_TRUE(fApp->Finished());
+    ASSERT_EQ(said.size(), 1u);
+    EXPECT_NE(said[0].find("Verify failed: fProgress <= 100, line 42"), std::string::npos)
+        << said[0];
 }
 
 } // namespace
