@@ -3,9 +3,11 @@
 #include "Portable/MainWindow/CMainWindow.h"
 #include "Portable/update/CUSBHandler.h"
 #include "Portable/update/Crc16.h"
+#include "framework/application/CApplicationWindowSystem.h"
 #include "framework/application/CMacAppleMenu.h"
 #include "framework/application/CMacHelpMenu.h"
 #include "framework/application/CMenuBar.h"
+#include "framework/application/Verify.h"
 #include "framework/files/COpenResourceFile.h"
 #include "framework/media/CMemoryMedia.h"
 #include "framework/windows/CABCWindow.h"
@@ -13,9 +15,53 @@
 #include "platform/display/CDisplayTheme.h"
 #include "platform/resources/CResourceManager.h"
 
+#include <cstdio>
 #include <filesystem>
 #include <memory>
 #include <new>
+#include <thread>
+
+namespace
+{
+
+std::thread::id gAlertThread;
+
+// A failed internal check, in the caution alert; only the window's own thread shows
+// alerts (a check failing elsewhere goes to standard error). Continue goes on.
+short ShowVerifyAlert(const char* text)
+{
+    if (std::this_thread::get_id() != gAlertThread)
+    {
+        std::fprintf(stderr, "%s\n", text);
+        return 1;
+    }
+    try
+    {
+        return NSWayfarer::CAlertBox::DoDefaultAlert(CBaseApp::kVerifyAlertID, text) ==
+                       NSWayfarer::CAlertBox::kItem1
+                   ? 1
+                   : 2;
+    }
+    catch (...)
+    {
+        std::fprintf(stderr, "%s\n", text);
+        return 1;
+    }
+}
+
+// The memory reserve was given up: the user hears of it once, in the caution alert.
+class CLowMemoryWarning : public NSWayfarer::CApplicationWindowSystem
+{
+public:
+    void WarnLowMemory() override
+    {
+        NSWayfarer::CAlertBox::DoDefaultAlert(CBaseApp::kLowMemoryAlertID);
+    }
+};
+
+CLowMemoryWarning gLowMemoryWarning;
+
+} // namespace
 
 CBaseApp::CBaseApp(NSWayfarer::CApplicationStartupInfo* info) : NSWayfarer::CApplication(info) {}
 
@@ -28,8 +74,7 @@ std::string CBaseApp::GetIconFile()
 {
     try
     {
-        const std::filesystem::path program =
-            GetFileSpecForCurrentApplication().GetPath();
+        const std::filesystem::path program = GetFileSpecForCurrentApplication().GetPath();
         return (program.parent_path().parent_path() / "share" / "icons" / "hicolor" / "scalable" /
                 "apps" / (std::string(kIconName) + ".svg"))
             .string();
@@ -62,6 +107,10 @@ void CBaseApp::Initialize()
         }
         fMenuBar->Enable();
         NSPlatform::CDisplayTheme::SetDefaultWindowIcon(kIconName, GetIconFile());
+        gAlertThread = std::this_thread::get_id();
+        NSWayfarer::SetVerifyReporter(ShowVerifyAlert);
+        RegisterWindowSystem(&gLowMemoryWarning);
+        fShowsFrameworkAlerts = true;
     }
 
     // Every message is sealed with this table, so it comes before the handler.
@@ -214,6 +263,12 @@ int CBaseApp::GetWindowExitCode() const
 
 void CBaseApp::Dispose()
 {
+    if (fShowsFrameworkAlerts)
+    {
+        NSWayfarer::SetVerifyReporter(nullptr);
+        UnregisterWindowSystem(&gLowMemoryWarning);
+        fShowsFrameworkAlerts = false;
+    }
     delete fMenuBar;
     fMenuBar = nullptr;
     delete fAppleMenu;

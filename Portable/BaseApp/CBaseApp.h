@@ -3,8 +3,8 @@
 // shows the update, and gives the handler every idle pass.
 #pragma once
 
-#include "framework/application/CApplication.h"
 #include "Portable/update/UpdaterRunState.h"
+#include "framework/application/CApplication.h"
 
 #include <string>
 
@@ -32,6 +32,10 @@ public:
     static constexpr unsigned long kAboutCommand = 400;
     static constexpr long kAboutAlertID = 500128001;
     static constexpr unsigned long kQuitCommand = 15;
+    // The framework's own alerts in window mode: a failed internal check (caution,
+    // its text as the variable) and the warning that memory runs low.
+    static constexpr long kVerifyAlertID = 510004001;
+    static constexpr long kLowMemoryAlertID = 510007001;
     // The window's icon: its name in the icon theme and the file beside the program.
     static constexpr const char* kIconName = "kelt-podium-update";
 
@@ -39,8 +43,8 @@ public:
     enum EExitCode
     {
         kExitUpdated = 0,
-        kExitFailed = 1,   // an update was started and did not complete
-        kExitNoImage = 2,  // nothing could have been installed: the OS image is missing or damaged
+        kExitFailed = 1,    // an update was started and did not complete
+        kExitNoImage = 2,   // nothing could have been installed: the OS image is missing or damaged
         kExitNotUpdated = 4 // quit without updating
     };
 
@@ -98,6 +102,7 @@ private:
     CUSBHandler* fHandler = nullptr;
     std::string fStartupError;
     bool fImageUsable = false;
+    bool fShowsFrameworkAlerts = false;
     bool fUpdateStarted = false;
     bool fUpdated = false;
 };

@@ -58,9 +58,8 @@ CMainWindow::CMainWindow(CUSBHandler* updater) : CModelessDialog(kTitledDialog, 
 
     if (fUpdater)
     {
-        const std::string welcome =
-            std::string("This program will update the OS in your ") + fUpdater->GetProduct() +
-            " to:";
+        const std::string welcome = std::string("This program will update the OS in your ") +
+                                    fUpdater->GetProduct() + " to:";
         fWelcomeText->SetString(welcome.c_str());
         fUpdaterVersion->SetString(fUpdater->GetVersion());
     }
