@@ -10,6 +10,8 @@
 
 #include <algorithm>
 #include <cmath>
+#include <string>
+#include <unistd.h>
 #include <vector>
 
 namespace NSPlatform
@@ -152,10 +154,11 @@ bool CDisplayTheme::AnswerChooser(bool confirm, const SColor* color)
     return true;
 }
 
-bool CDisplayTheme::SetDefaultWindowIcon(const std::string& iconName, const std::string& file)
+namespace
 {
-    if (!CDisplay::IsOpen())
-        return false;
+
+bool ApplyDefaultWindowIcon(const std::string& iconName, const std::string& file)
+{
     GtkIconTheme* theme = gtk_icon_theme_get_default();
     if (!iconName.empty() && theme && gtk_icon_theme_has_icon(theme, iconName.c_str()))
     {
@@ -169,6 +172,63 @@ bool CDisplayTheme::SetDefaultWindowIcon(const std::string& iconName, const std:
     if (failure)
         g_error_free(failure);
     return set;
+}
+
+struct SPendingIcon
+{
+    std::string mName;
+    std::string mFile;
+    bool mWaiting = false; // for the first frame
+};
+
+SPendingIcon gPendingIcon;
+
+gboolean ApplyPendingIcon(gpointer)
+{
+    gPendingIcon.mWaiting = false;
+    ApplyDefaultWindowIcon(gPendingIcon.mName, gPendingIcon.mFile);
+    return G_SOURCE_REMOVE;
+}
+
+gboolean OnFirstDraw(GSignalInvocationHint*, guint, const GValue*, gpointer)
+{
+    // Once the frame being drawn is out; the toolkit gives the windows already open
+    // the default icon then.
+    g_idle_add(ApplyPendingIcon, nullptr);
+    return FALSE; // the hook has done its work
+}
+
+bool AnyWindowShown()
+{
+    GList* windows = gtk_window_list_toplevels();
+    bool shown = false;
+    for (GList* w = windows; w && !shown; w = w->next)
+        shown = gtk_widget_get_mapped(GTK_WIDGET(w->data));
+    g_list_free(windows);
+    return shown;
+}
+
+} // namespace
+
+bool CDisplayTheme::SetDefaultWindowIcon(const std::string& iconName, const std::string& file)
+{
+    if (!CDisplay::IsOpen())
+        return false;
+    if (iconName.empty() && (file.empty() || ::access(file.c_str(), R_OK) != 0))
+        return false;
+    if (AnyWindowShown())
+        return ApplyDefaultWindowIcon(iconName, file);
+    // Looking the icon up in the theme and reading the picture take longer than the
+    // rest of a start-up: the first window goes on the screen first.
+    gPendingIcon.mName = iconName;
+    gPendingIcon.mFile = file;
+    if (!gPendingIcon.mWaiting)
+    {
+        gPendingIcon.mWaiting = true;
+        g_signal_add_emission_hook(g_signal_lookup("draw", GTK_TYPE_WIDGET), 0, OnFirstDraw,
+                                   nullptr, nullptr);
+    }
+    return true;
 }
 
 std::string CDisplayTheme::GetDefaultWindowIconName()

@@ -55,9 +55,11 @@ public:
     static bool SetWindowIcon(const CNativeWindow& window, const uint32_t* pixels, int width,
                               int height);
 
-    // The icon every window of the program shows from now on: iconName from the desktop's
-    // icon theme when the theme has it, else the picture file (an SVG or PNG). False when
-    // neither could be used, or without a display.
+    // The icon every window of the program shows: iconName from the desktop's icon
+    // theme when the theme has it, else the picture file (an SVG or PNG). Before any
+    // window is on the screen it is looked up once the first frame is out, so a start-up
+    // does not wait for it. False when there is neither a name nor a readable file, when
+    // a window is shown and neither could be used, or without a display.
     static bool SetDefaultWindowIcon(const std::string& iconName, const std::string& file);
     // The icon name every window shows by default ("" when none was set by name).
     static std::string GetDefaultWindowIconName();
