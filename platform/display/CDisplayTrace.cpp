@@ -15,16 +15,18 @@ namespace
 
 bool gShownPending = true;
 
-gboolean NoteShown(gpointer)
+gulong gAfterPaint = 0;
+
+void NoteShown(GdkFrameClock* clock, gpointer)
 {
-    // As a program that draws itself would measure it: once the server has the frame.
+    // At the end of the first frame, once the server has it.
+    g_signal_handler_disconnect(clock, gAfterPaint);
     gdk_display_sync(gdk_display_get_default());
     timespec now;
     ::clock_gettime(CLOCK_REALTIME, &now);
     CMeasureTrace::Write("shown", "%lld",
                          static_cast<long long>(now.tv_sec) * 1000000000LL + now.tv_nsec);
     CMeasureTrace::Flush();
-    return G_SOURCE_REMOVE;
 }
 
 gboolean OnDraw(GtkWidget* widget, cairo_t* cr, gpointer)
@@ -43,10 +45,11 @@ gboolean OnDraw(GtkWidget* widget, cairo_t* cr, gpointer)
     CMeasureTrace::Write("paint", "%llu %d %d %s", static_cast<unsigned long long>(pixels),
                          gtk_widget_get_allocated_width(widget) * scale,
                          gtk_widget_get_allocated_height(widget) * scale, title ? title : "");
-    if (gShownPending)
+    GdkFrameClock* clock = gtk_widget_get_frame_clock(widget);
+    if (gShownPending && clock)
     {
         gShownPending = false;
-        g_idle_add(NoteShown, nullptr);
+        gAfterPaint = g_signal_connect(clock, "after-paint", G_CALLBACK(NoteShown), nullptr);
     }
     return FALSE;
 }
