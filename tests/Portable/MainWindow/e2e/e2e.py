@@ -134,6 +134,10 @@ class Desktop:
         self.names_seen = []
         pyatspi.Registry.registerEventListener(self._name_changed,
                                                "object:property-change:accessible-name")
+        # Every change of a widget's sensitivity: (process id, widget name, sensitive).
+        self.sensitivity_seen = []
+        pyatspi.Registry.registerEventListener(self._sensitivity_changed,
+                                               "object:state-changed:sensitive")
         # The accessibility bus and its registry start on demand: have them running
         # before a program looks for them, or it gives up and stays unreachable.
         wait_until(lambda: self.applications() is not None, "the accessibility registry", 20)
@@ -174,6 +178,13 @@ class Desktop:
                                     env=environment, capture_output=True, text=True)
             return "window id" in result.stdout
         wait_until(claimed, "the window manager", 10)
+
+    def _sensitivity_changed(self, event):
+        try:
+            self.sensitivity_seen.append((event.source.get_process_id(), event.source.name,
+                                          bool(event.detail1)))
+        except Exception:
+            pass
 
     def close(self):
         for server in reversed(self.servers):
@@ -337,6 +348,11 @@ class Program:
 
     def texts_seen(self):
         return [text for pid, text in self.desktop.names_seen if pid == self.process.pid]
+
+    def sensitivity_seen(self, name):
+        """Every change of the named widget's sensitivity, in order (True: enabled)."""
+        return [value for pid, widget, value in self.desktop.sensitivity_seen
+                if pid == self.process.pid and widget == name]
 
     def _texts_or_none(self):
         try:

@@ -3,8 +3,8 @@
 instrument: the texts it shows, Update and Quit, the questions it asks, the menus,
 and how each kind of failure ends. Each test is a fresh run of the program.
 
-The program and the resource tool come from the environment (KELT_E2E_PROGRAM,
-KELT_E2E_RSRC_TOOL); ctest sets both.
+The program, its resource file and description and the tools that build resource
+files and OS images come from the environment (KELT_E2E_*); ctest sets them.
 """
 import os
 import shutil
@@ -81,6 +81,11 @@ class MainWindowTest(e2e.E2ETestCase):
     def press(self, name):
         self.window.press(self.window.button(name))
 
+    def scratch(self):
+        work = tempfile.mkdtemp(prefix="kelt-e2e-rsrc-")
+        self.addCleanup(shutil.rmtree, work, True)
+        return work
+
     # --- the tests
 
     def test_update_through_the_reboot_until_done(self):
@@ -96,16 +101,16 @@ class MainWindowTest(e2e.E2ETestCase):
         self.seen("Send reboot request, waiting for reconnect...")
         self.assertFalse(self.enabled("Update"))
 
-        # The transfer: Quit is refused while the image goes out and the bar moves.
-        e2e.wait_until(lambda: not self.enabled("Quit") and self.progress_fraction() > 0,
-                       "the transfer under way (Quit disabled, progress shown)", 20)
-        self.assertFalse(self.enabled("Update"))
-        seen = [self.progress_fraction()]
+        # The transfer and the instrument's progress, until Quit is titled Done.
+        seen = []
         e2e.wait_until(lambda: seen.append(self.progress_fraction()) or
                        window.all(self.atspi.ROLE_PUSH_BUTTON, "Done"),
                        "the Quit button titled Done", 30)
         self.assertEqual(seen, sorted(seen), "the progress bar went backwards")
         self.assertGreater(max(seen), 0.9)
+        # Quit was refused while the image went out, and allowed again after it.
+        self.assertIn(False, window.sensitivity_seen("Quit"))
+        self.assertTrue(self.enabled("Done"))
 
         # The instrument comes back with its new OS; nothing more to update.
         self.status("Done!", 15)
@@ -131,19 +136,23 @@ class MainWindowTest(e2e.E2ETestCase):
         self.assertEqual(window.wait_exit(), NOT_UPDATED)
 
     def test_quit_is_refused_while_sending_but_the_menu_quits(self):
-        window = self.launch("--simulate=updater")
-        self.seen("Kelt Podium LX, OS version 1.10 ")
+        # An image of 2 MiB takes over 6 s to send: time enough to try Quit meanwhile.
+        work = self.scratch()
+        resources = os.path.join(work, "big.rsrc")
+        make_resources(resources, big_os_image(work))
+        window = self.launch("--simulate=updater", "--resources", resources)
         self.wait_enabled("Update")
         self.press("Update")
         e2e.wait_until(lambda: not self.enabled("Quit") and self.progress_fraction() > 0,
                        "the transfer under way", 15)
-        quit_button = window.button("Quit")
         try:
-            window.press(quit_button)
+            window.press(window.button("Quit"))
         except e2e.E2EError:
             pass  # the toolkit refuses the action of a disabled button: as good
+        e2e.pump(0.3)  # a press that got through would show its question or end the program
         self.assertIsNone(window.returncode())
         self.assertFalse(any(QUESTION in t for t in window.texts()))
+        self.assertFalse(self.enabled("Quit"), "the transfer ended before the check")
 
         # The menu's Quit is not blocked and asks nothing.
         self.choose(TITLE, "Quit")
@@ -201,10 +210,8 @@ class MainWindowTest(e2e.E2ETestCase):
         self.assertIsNone(window.returncode())
 
     def test_resource_file_without_an_os_image(self):
-        work = tempfile.mkdtemp(prefix="kelt-e2e-rsrc-")
-        self.addCleanup(shutil.rmtree, work, True)
-        path = os.path.join(work, "no-os.rsrc")
-        make_resources_without_os(path)
+        path = os.path.join(self.scratch(), "no-os.rsrc")
+        make_resources(path, None)
 
         window = self.launch("--simulate", "--resources", path)
         window.wait_text("No OS resource")
@@ -215,25 +222,37 @@ class MainWindowTest(e2e.E2ETestCase):
         self.assertEqual(window.wait_exit(), NO_IMAGE)
 
 
-def make_resources_without_os(path):
-    """The program's own resource file less its OS image: every resource copied but
-    "TQOS"."""
+def make_resources(path, os_image):
+    """The program's own resource file with another OS image, or without one (None):
+    every other resource as the build makes it."""
     installed = os.environ["KELT_E2E_RESOURCES"]
-    source = os.environ["KELT_E2E_RDESC"]
     work = os.path.dirname(path)
     boot = os.path.join(work, "boot.bin")
     with open(boot, "wb") as f:
         f.write(subprocess.run([RSRC_TOOL, "extract", installed, "BOOT", "128"],
                                capture_output=True, check=True).stdout)
-    with open(source) as f:
-        lines = [line for line in f if not line.startswith("resource TQOS")]
-    description = os.path.join(work, "no-os.rdesc")
+    with open(os.environ["KELT_E2E_RDESC"]) as f:
+        lines = [line for line in f if os_image or not line.startswith("resource TQOS")]
+    description = os.path.join(work, "resources.rdesc")
     with open(description, "w") as f:
         f.writelines(lines)
-    subprocess.run([RSRC_TOOL, "build", "-o", path, "-D", "BOOT_IMAGE=" + boot, description],
+    subprocess.run([RSRC_TOOL, "build", "-o", path, "-D", "BOOT_IMAGE=" + boot,
+                    "-D", "OS_IMAGE=" + (os_image or "unused"), description],
                    check=True, capture_output=True)
     listing = subprocess.run([RSRC_TOOL, "list", path], capture_output=True, text=True).stdout
-    assert "TQOS" not in listing and "BOOT" in listing, listing
+    assert ("TQOS" in listing) == bool(os_image) and "BOOT" in listing, listing
+
+
+def big_os_image(work):
+    """An installable OS image 1.20 of 2 MiB."""
+    code = os.path.join(work, "code.bin")
+    with open(code, "wb") as f:
+        f.write(bytes(range(256)) * 8192)
+    image = os.path.join(work, "big.img")
+    subprocess.run([os.environ["KELT_E2E_OSIMAGE_TOOL"], "build", "-o", image, "--version",
+                    "120", "--build", "7", "--section", "CODE:0x00100000:" + code],
+                   check=True, capture_output=True)
+    return image
 
 
 if __name__ == "__main__":
