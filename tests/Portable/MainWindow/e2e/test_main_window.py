@@ -28,8 +28,8 @@ UPDATED, STARTED_NOT_DONE, NO_IMAGE, NOT_UPDATED = 0, 1, 2, 4
 
 
 class MainWindowTest(e2e.E2ETestCase):
-    def launch(self, *arguments):
-        self.window = self.start([PROGRAM] + list(arguments), "kelt-podium-update")
+    def launch(self, *arguments, env=None):
+        self.window = self.start([PROGRAM] + list(arguments), "kelt-podium-update", env)
         self.atspi = self.desktop.atspi
         self.window.find(self.atspi.ROLE_FRAME, TITLE, timeout=20)
         return self.window
@@ -89,7 +89,8 @@ class MainWindowTest(e2e.E2ETestCase):
     # --- the tests
 
     def test_update_through_the_reboot_until_done(self):
-        window = self.launch("--simulate")
+        trace = os.path.join(self.scratch(), "trace")
+        window = self.launch("--simulate", env={"KELT_MEASURE_TRACE": trace})
         texts = window.texts()
         self.assertIn(WELCOME, texts)
         self.assertIn("OS version 1.20", texts)
@@ -118,6 +119,25 @@ class MainWindowTest(e2e.E2ETestCase):
         self.assertEqual(window.all(self.atspi.ROLE_PUSH_BUTTON, "Quit"), [])
         self.press("Done")
         self.assertEqual(window.wait_exit(), UPDATED)
+        self.check_measurement_trace(trace)
+
+    def check_measurement_trace(self, path):
+        """The figures scripts/measure-app.sh reads, as the program wrote them."""
+        with open(path) as f:
+            lines = [line.rstrip("\n").split(" ", 2) for line in f]
+        times = [int(line[0]) for line in lines]
+        self.assertEqual(times, sorted(times))
+        kinds = [line[1] for line in lines]
+        self.assertEqual(kinds.count("shown"), 1)
+        self.assertIn("turn", kinds)
+        paints = [line[2].split(" ", 3) for line in lines if line[1] == "paint"]
+        self.assertIn(TITLE, [paint[3] for paint in paints])
+        self.assertTrue(all(0 < int(p[0]) <= int(p[1]) * int(p[2]) for p in paints), paints)
+        # Quit off for the transfer and on again; the bar ends at the instrument's last report.
+        quit = [line[2] for line in lines if line[1] == "enabled" and line[2].endswith(" Quit")]
+        self.assertEqual(quit[-2:], ["0 Quit", "1 Quit"])
+        progress = [int(line[2].split()[0]) for line in lines if line[1] == "progress"]
+        self.assertGreater(progress[-1], 900)
 
     def test_quit_before_the_update_asks_first(self):
         window = self.launch("--simulate")
