@@ -280,7 +280,18 @@ int RunWindow(NSWayfarer::CApplicationStartupInfo& info)
 {
     info.fUsesDisplay = true;
     CBaseApp app(&info);
-    app.Run();
+    try
+    {
+        app.Run();
+    }
+    catch (...)
+    {
+        // The resource file cannot show the window: said with its path, as a usage error.
+        if (app.GetStartupError().empty())
+            throw;
+        std::fprintf(stderr, "kelt-podium-update: %s\n", app.GetStartupError().c_str());
+        return CBaseApp::kExitNoImage;
+    }
     return app.GetWindowExitCode();
 }
 

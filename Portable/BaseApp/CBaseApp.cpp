@@ -9,6 +9,7 @@
 #include "framework/application/CMenuBar.h"
 #include "framework/application/Verify.h"
 #include "framework/files/COpenResourceFile.h"
+#include "framework/files/XBase.h"
 #include "framework/media/CMemoryMedia.h"
 #include "framework/windows/CABCWindow.h"
 #include "framework/windows/CAlertBox.h"
@@ -93,7 +94,16 @@ void CBaseApp::Initialize()
     if (UsesDisplay())
     {
         fMenuBar = new NSWayfarer::CMenuBar;
-        fAppleMenu = new NSWayfarer::CMacAppleMenu(kAboutItemTextID, kAboutCommand);
+        try
+        {
+            fAppleMenu = new NSWayfarer::CMacAppleMenu(kAboutItemTextID, kAboutCommand);
+        }
+        catch (...)
+        {
+            fStartupError = "the About item's text (\"SSTR\" 128) in " + ResourceFileName() +
+                            " is missing";
+            throw;
+        }
         fMenuBar->AppendMenu(fAppleMenu);
         try
         {
@@ -157,16 +167,35 @@ void CBaseApp::Initialize()
 
 void CBaseApp::CreateMainWindow()
 {
-    fMainWindow = new CMainWindow(fHandler);
+    try
+    {
+        const NSWayfarer::COpenResourceFile* resources = GetResourceFile();
+        if (!resources || !resources->DoesExist("DLOG", CMainWindow::kDialogID) ||
+            !resources->DoesExist("DITL", CMainWindow::kDialogID))
+            throw NSWayfarer::XNotFound();
+        fMainWindow = new CMainWindow(fHandler);
+    }
+    catch (...)
+    {
+        fStartupError = "the main window's dialog (\"DLOG\" and \"DITL\" 128) in " +
+                        ResourceFileName() + " is missing or incomplete";
+        throw;
+    }
     fMainWindow->Prime();
+}
+
+std::string CBaseApp::ResourceFileName() const
+{
+    const NSWayfarer::COpenResourceFile* resources = GetResourceFile();
+    std::string file =
+        resources ? NSPlatform::CResourceManager::GetPath(resources->MacGetRefNum()) : "";
+    return file.empty() ? "the application's resource file" : file;
 }
 
 NSWayfarer::CMemoryMedia* CBaseApp::ReadImage(const NSWayfarer::COpenResourceFile& resources,
                                               const char* type)
 {
-    std::string file = NSPlatform::CResourceManager::GetPath(resources.MacGetRefNum());
-    if (file.empty())
-        file = "the application's resource file";
+    const std::string file = ResourceFileName();
     const std::string what = std::string("the resource \"") + type + "\" 128 in " + file;
     try
     {

@@ -72,8 +72,9 @@ public:
     CUSBHandler* GetHandler() const { return fHandler; }
     // Null in the terminal, and until the window has been made.
     CMainWindow* GetMainWindow() const { return fMainWindow; }
-    // Why the OS or boot resource could not be used (which resource of which file);
-    // empty when both were read or when one is simply missing ("No OS resource").
+    // Why the OS or boot resource or the main window's dialog could not be used
+    // (which resource of which file); empty when they were read or when the OS or boot
+    // resource is simply missing ("No OS resource").
     const std::string& GetStartupError() const { return fStartupError; }
     // How the window-mode run ended, from the run states seen (EExitCode).
     int GetWindowExitCode() const;
@@ -93,6 +94,8 @@ private:
     NSWayfarer::CMemoryMedia* ReadImage(const NSWayfarer::COpenResourceFile& resources,
                                         const char* type);
     void NoteRunState();
+    // The path of the application's resource file, for messages.
+    std::string ResourceFileName() const;
 
     NSWayfarer::CMenuBar* fMenuBar = nullptr;
     NSWayfarer::CMacAppleMenu* fAppleMenu = nullptr;

@@ -4,6 +4,7 @@
 #include "Portable/update/CUSBHandler.h"
 #include "Portable/update/UpdaterRunState.h"
 #include "framework/application/CApplication.h"
+#include "framework/files/XBase.h"
 #include "framework/graphics/CRGBColor.h"
 #include "framework/windows/CAlertBox.h"
 #include "framework/windows/CProgressBarView.h"
@@ -35,6 +36,11 @@ bool AsksBeforeQuitting(EUpdaterRunState state)
 
 CMainWindow::CMainWindow(CUSBHandler* updater) : CModelessDialog(kTitledDialog, kDialogID)
 {
+    // A resource file of another program's making may lack items: no view is placed
+    // from nothing.
+    for (short item = kWelcomeItem; item <= kQuitItem; ++item)
+        if (!GetDialogItemInfo(item))
+            throw NSWayfarer::XBadFormat();
     NSWayfarer::CGroupView* root = GetRootView();
     // Painted first, under every item.
     fBackground = new NSWayfarer::CSolidColorGroupView(root);
