@@ -39,7 +39,8 @@ export NO_AT_BRIDGE=1 GDK_BACKEND=x11
 export XDG_CONFIG_HOME="$state/config"
 
 # Starts the updater with its trace in $trace and waits for its first frame on the
-# server; prints the wall-clock time (ns) the trace gives for it.
+# server; prints the wall-clock time (ns) the trace gives for it and the processor
+# time (µs) the program had used by then.
 start_traced() {
   trace="$state/trace"
   rm -f "$trace"
@@ -47,7 +48,7 @@ start_traced() {
   pid=$!
   for _ in $(seq 1 5000); do
     if [ -f "$trace" ] && grep -q ' shown ' "$trace"; then
-      awk '$2 == "shown" { print $3; exit }' "$trace"
+      awk '$2 == "shown" { print $3, $4; exit }' "$trace"
       return 0
     fi
     if ! kill -0 "$pid" 2>/dev/null; then
@@ -71,19 +72,34 @@ median() { printf '%s\n' "$@" | sort -n | awk '{ a[NR] = $1 } END { print a[int(
 echo "== Exec to the main window shown, median of $runs runs each (target: ratio <= 1.5)"
 app=()
 gtk=()
+app_cpu=()
+gtk_cpu=()
+# Processor time of a whole run of the baseline (to its first frame and its exit).
+cpu_of() {
+  /usr/bin/python3 -c 'import resource, subprocess, sys
+subprocess.run(sys.argv[1:], stdout=subprocess.DEVNULL)
+r = resource.getrusage(resource.RUSAGE_CHILDREN)
+print(int((r.ru_utime + r.ru_stime) * 1e6))' "$@"
+}
 for _ in $(seq 1 "$runs"); do
   start=$(date +%s%N)
-  shown=$(start_traced)
+  read -r shown worked < <(start_traced)
   stop_traced
   app+=($(((shown - start) / 1000)))
+  app_cpu+=("$worked")
   start=$(date +%s%N)
   end=$("$baseline" | tail -n 1)
   gtk+=($(((end - start) / 1000)))
+  gtk_cpu+=("$(cpu_of "$baseline")")
 done
 am=$(median "${app[@]}")
 gm=$(median "${gtk[@]}")
 awk -v a="$am" -v g="$gm" \
   'BEGIN { printf "kelt-podium-update %.1f ms, minimal GTK 3 window %.1f ms: ratio %.2f\n", a / 1000, g / 1000, a / g }'
+ac=$(median "${app_cpu[@]}")
+gc=$(median "${gtk_cpu[@]}")
+awk -v a="$ac" -v g="$gc" \
+  'BEGIN { printf "processor time to the first frame %.1f ms, the whole minimal GTK 3 run %.1f ms: ratio %.2f (less sensitive to a busy machine)\n", a / 1000, g / 1000, a / g }'
 
 echo "== Window open, no instrument, 10 s after start-up (target: < 1 % of one core)"
 # Every thread's time: utime + stime of /proc/PID/stat (clock ticks), and the

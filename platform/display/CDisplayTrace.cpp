@@ -24,8 +24,11 @@ void NoteShown(GdkFrameClock* clock, gpointer)
     gdk_display_sync(gdk_display_get_default());
     timespec now;
     ::clock_gettime(CLOCK_REALTIME, &now);
-    CMeasureTrace::Write("shown", "%lld",
-                         static_cast<long long>(now.tv_sec) * 1000000000LL + now.tv_nsec);
+    timespec worked;
+    ::clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &worked);
+    CMeasureTrace::Write("shown", "%lld %lld",
+                         static_cast<long long>(now.tv_sec) * 1000000000LL + now.tv_nsec,
+                         static_cast<long long>(worked.tv_sec) * 1000000LL + worked.tv_nsec / 1000);
     CMeasureTrace::Flush();
 }
 

@@ -13,8 +13,8 @@ class CDisplayTrace
 public:
     // When the trace is on: "paint PIXELS WIDTH HEIGHT TITLE" for every frame of
     // toplevel (device pixels repainted, the window's size in device pixels), and
-    // once per process "shown NANOSECONDS" (wall clock) when the server has the first
-    // frame.
+    // once per process "shown NANOSECONDS MICROSECONDS" when the server has the first
+    // frame: the wall clock then, and the processor time the process had used.
     static void WatchWindow(GtkWidget* toplevel);
 };
 
