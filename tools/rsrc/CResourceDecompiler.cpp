@@ -65,10 +65,7 @@ std::string TrailingReason(std::size_t size, std::size_t end, const char* what)
 
 } // namespace
 
-CResourceDecompiler::CResourceDecompiler(std::string dataPath)
-    : fDataPath(std::move(dataPath))
-{
-}
+CResourceDecompiler::CResourceDecompiler(std::string dataPath) : fDataPath(std::move(dataPath)) {}
 
 std::string CResourceDecompiler::DataFileName(std::uint32_t type, std::int16_t id)
 {
@@ -126,14 +123,14 @@ std::string CResourceDecompiler::TypeToken(std::uint32_t type)
         return number;
     }
     // Unquoted only when no character could start a comment, a string or a text block.
-    const bool plain = text[0] != '#' &&
-                       std::all_of(text.begin(), text.end(),
-                                   [](char c)
-                                   {
-                                       return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') ||
-                                              (c >= '0' && c <= '9') ||
-                                              std::strchr("#_-.*+/", c) != nullptr;
-                                   });
+    const bool plain =
+        text[0] != '#' && std::all_of(text.begin(), text.end(),
+                                      [](char c)
+                                      {
+                                          return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') ||
+                                                 (c >= '0' && c <= '9') ||
+                                                 std::strchr("#_-.*+/", c) != nullptr;
+                                      });
     if (plain)
         return text;
     const bool printable = std::all_of(text.begin(), text.end(),
@@ -198,9 +195,8 @@ bool CResourceDecompiler::Rebuilds(const std::string& header, const std::string&
 CResourceDecompiler::TTyper CResourceDecompiler::TyperFor(std::uint32_t type)
 {
     static const std::pair<const char*, TTyper> kTypers[] = {
-        {"SSTR", &TypeText},    {"SMNU", &TypeText},    {"SALR", &TypeText},
-        {"vers", &TypeVersion}, {"DLOG", &TypeDialog},  {"DITL", &TypeItems},
-        {"STR#", &TypeStrings}, {"BNDL", &TypeBundle}};
+        {"SSTR", &TypeText},   {"SMNU", &TypeText},  {"SALR", &TypeText},    {"vers", &TypeVersion},
+        {"DLOG", &TypeDialog}, {"DITL", &TypeItems}, {"STR#", &TypeStrings}, {"BNDL", &TypeBundle}};
     for (const auto& [code, typer] : kTypers)
     {
         if (CResourceFork::PackCode(code) == type)
@@ -247,8 +243,8 @@ std::string CResourceDecompiler::Decompile(const std::vector<SResourceEntry>& en
         {
             const std::string name = DataFileName(entry->mType, entry->mID);
             fDataFiles.push_back({name, &entry->mData});
-            const std::string path = fDataPath.back() == '/' ? fDataPath + name
-                                                             : fDataPath + "/" + name;
+            const std::string path =
+                fDataPath.back() == '/' ? fDataPath + name : fDataPath + "/" + name;
             out += header + " file " + Quote(path) + "\n";
         }
         else
@@ -287,11 +283,10 @@ std::string CResourceDecompiler::Compare(const std::vector<SResourceEntry>& expe
 bool CResourceDecompiler::TypeText(const SResourceEntry& entry, STyped* typed, std::string* why)
 {
     const Bytes& data = entry.mData;
-    const bool control = std::any_of(data.begin(), data.end(),
-                                     [](std::uint8_t c) {
-                                         return (c < 0x20 && c != '\t' && c != '\n' && c != '\r') ||
-                                                c == 0x7F;
-                                     });
+    const bool control =
+        std::any_of(data.begin(), data.end(),
+                    [](std::uint8_t c)
+                    { return (c < 0x20 && c != '\t' && c != '\n' && c != '\r') || c == 0x7F; });
     if (control)
     {
         *why = "it holds control bytes, which a text would hide";
@@ -305,7 +300,8 @@ bool CResourceDecompiler::TypeText(const SResourceEntry& entry, STyped* typed, s
     }
     if (text.find('\r') != std::string::npos)
     {
-        typed->mNote = "# Its line breaks include carriage returns, kept as \\r in a quoted text.\n";
+        typed->mNote =
+            "# Its line breaks include carriage returns, kept as \\r in a quoted text.\n";
         typed->mBody = "text " + Quote(text) + "\n";
         return true;
     }
@@ -330,8 +326,7 @@ bool CResourceDecompiler::TypeText(const SResourceEntry& entry, STyped* typed, s
 }
 
 // "vers": BCD major, minor and fix nibbles, stage, prerelease, region, two short strings.
-bool CResourceDecompiler::TypeVersion(const SResourceEntry& entry, STyped* typed,
-                                      std::string* why)
+bool CResourceDecompiler::TypeVersion(const SResourceEntry& entry, STyped* typed, std::string* why)
 {
     const Bytes& data = entry.mData;
     if (data.size() < 8)
@@ -349,7 +344,8 @@ bool CResourceDecompiler::TypeVersion(const SResourceEntry& entry, STyped* typed
     const auto stage = kStages.find(data[2]);
     if (stage == kStages.end())
     {
-        *why = "its release stage byte 0x" + Hex2(data[2]) + " is none of development, alpha, "
+        *why = "its release stage byte 0x" + Hex2(data[2]) +
+               " is none of development, alpha, "
                "beta or final";
         return false;
     }
@@ -368,10 +364,9 @@ bool CResourceDecompiler::TypeVersion(const SResourceEntry& entry, STyped* typed
     }
     typed->mBody = "version\n    number " + std::to_string((data[0] >> 4) * 10 + (data[0] & 0xF)) +
                    "." + std::to_string(data[1] >> 4) + "." + std::to_string(data[1] & 0xF) +
-                   "\n    stage " + stage->second + "\n    prerelease " +
-                   std::to_string(data[3]) + "\n    region " + std::to_string(Get16(data, 4)) +
-                   "\n    short " + Quote(Pascal(data, 6)) + "\n    long " +
-                   Quote(Pascal(data, longAt)) + "\nend\n";
+                   "\n    stage " + stage->second + "\n    prerelease " + std::to_string(data[3]) +
+                   "\n    region " + std::to_string(Get16(data, 4)) + "\n    short " +
+                   Quote(Pascal(data, 6)) + "\n    long " + Quote(Pascal(data, longAt)) + "\nend\n";
     return true;
 }
 
@@ -408,12 +403,11 @@ bool CResourceDecompiler::TypeDialog(const SResourceEntry& entry, STyped* typed,
         return false;
     }
     const long refCon = long(std::int32_t(std::uint32_t(Get16(data, 14)) << 16 | Get16(data, 16)));
-    typed->mBody = "dialog\n    " + Rect(data, 0) + "\n    procid " +
-                   std::to_string(Signed16(data, 8)) + "\n    visible " +
-                   (data[10] ? "yes" : "no") + "\n    goaway " + (data[12] ? "yes" : "no") +
-                   "\n    refcon " + std::to_string(refCon) + "\n    items " +
-                   std::to_string(Signed16(data, 18)) + "\n    title " + Quote(Pascal(data, 20)) +
-                   "\nend\n";
+    typed->mBody =
+        "dialog\n    " + Rect(data, 0) + "\n    procid " + std::to_string(Signed16(data, 8)) +
+        "\n    visible " + (data[10] ? "yes" : "no") + "\n    goaway " + (data[12] ? "yes" : "no") +
+        "\n    refcon " + std::to_string(refCon) + "\n    items " +
+        std::to_string(Signed16(data, 18)) + "\n    title " + Quote(Pascal(data, 20)) + "\nend\n";
     return true;
 }
 
@@ -502,8 +496,7 @@ bool CResourceDecompiler::TypeItems(const SResourceEntry& entry, STyped* typed, 
 }
 
 // "STR#": a count and that many length-prefixed strings.
-bool CResourceDecompiler::TypeStrings(const SResourceEntry& entry, STyped* typed,
-                                      std::string* why)
+bool CResourceDecompiler::TypeStrings(const SResourceEntry& entry, STyped* typed, std::string* why)
 {
     const Bytes& data = entry.mData;
     if (data.size() < 2)

@@ -18,7 +18,7 @@ public:
     // A resource whose bytes go to a file of their own under the data folder.
     struct SDataFile
     {
-        std::string mName; // within the data folder
+        std::string mName;                      // within the data folder
         const std::vector<std::uint8_t>* mData; // the entry's bytes, owned by the caller
     };
 

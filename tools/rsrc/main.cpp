@@ -372,9 +372,11 @@ int Decompile(int argc, char** argv)
     std::string dataPath;
     if (haveDataDir)
     {
-        const fs::path relative = fs::weakly_canonical(fs::absolute(dataDir))
-                                      .lexically_relative(fs::weakly_canonical(fs::absolute(baseFolder)));
-        dataPath = fs::path(dataDir).is_absolute() || relative.empty() ? dataDir : relative.string();
+        const fs::path relative =
+            fs::weakly_canonical(fs::absolute(dataDir))
+                .lexically_relative(fs::weakly_canonical(fs::absolute(baseFolder)));
+        dataPath =
+            fs::path(dataDir).is_absolute() || relative.empty() ? dataDir : relative.string();
     }
     NSResourceTool::CResourceDecompiler decompiler(dataPath);
     const std::string text = decompiler.Decompile(entries);

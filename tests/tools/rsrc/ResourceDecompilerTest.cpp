@@ -2,10 +2,10 @@
 // attributes and contents; typed forms only where they rebuild), stable output, data files,
 // list -l, and damaged input.
 
+#include "ToolTestSupport.h"
 #include "platform/resources/CResourceFork.h"
 #include "tools/rsrc/CResourceDecompiler.h"
 #include "tools/rsrc/CResourceSource.h"
-#include "ToolTestSupport.h"
 
 #include <gtest/gtest.h>
 
@@ -105,9 +105,9 @@ void ToolRoundTrip(const std::string& dir, const std::string& input, const std::
     CResourceFork built;
     for (const SResourceEntry& entry : ReadFile(dir + "/again.rsrc"))
         built.Add(entry);
-    EXPECT_EQ(CResourceDecompiler::Compare(ReadFile(input[0] == '/' ? input : dir + "/" + input),
-                                           built),
-              "");
+    EXPECT_EQ(
+        CResourceDecompiler::Compare(ReadFile(input[0] == '/' ? input : dir + "/" + input), built),
+        "");
     ASSERT_EQ(RunToolIn(dir, decompile).mStatus, 0);
     EXPECT_EQ(ReadWhole(dir + "/out/again.rdesc"), first);
 }
@@ -240,7 +240,8 @@ end
         {"DITL", with(items, 2 + 1, 1), "item 1 has reserved bytes that are not zero"},
         {"DITL", with(items, 0, 9), "item 10 runs past the end"},
         {"DITL", plus(items, {1}), "1 byte after the last item"},
-        {"DITL", with(items, 2 + 14 + 14 + 2 + 14 + 3, 1), "item 3 has a pad byte that is not zero"},
+        {"DITL", with(items, 2 + 14 + 14 + 2 + 14 + 3, 1),
+         "item 3 has a pad byte that is not zero"},
         {"DITL", Bytes{0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 32, 1, 5, 0},
          "item 1 has 1 data bytes instead of a resource id"},
         {"DITL", Bytes{0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 2, 5, 5},
@@ -272,7 +273,8 @@ end
         blockEnd = std::min(blockEnd, text.size() - 1) + 1;
         const std::string block = text.substr(blockStart, blockEnd - blockStart);
         EXPECT_NE(block.find(one.mExpect), std::string::npos) << line << ":" << block;
-        EXPECT_EQ(block.find("Kept as") != std::string::npos, block.find(" hex ") != std::string::npos)
+        EXPECT_EQ(block.find("Kept as") != std::string::npos,
+                  block.find(" hex ") != std::string::npos)
             << line << ":" << block;
     }
 }
@@ -285,9 +287,9 @@ TEST_F(ToolTest, ProjectResourceFileRoundTripsWithItsImageInADataFile)
     EXPECT_NE(description.find("resource TQOS 128 name \"OS image\" file \"../data/TQOS_128.bin\""),
               std::string::npos)
         << description;
-    for (const char* typed : {"resource DITL 128 items\n", "resource DLOG 10005 dialog\n",
-                              "resource vers 1 version\n", "resource SALR 128 text <<END\n",
-                              "resource BNDL 128 bundle \"KPLU\""})
+    for (const char* typed :
+         {"resource DITL 128 items\n", "resource DLOG 10005 dialog\n", "resource vers 1 version\n",
+          "resource SALR 128 text <<END\n", "resource BNDL 128 bundle \"KPLU\""})
         EXPECT_NE(description.find(typed), std::string::npos) << typed;
     EXPECT_EQ(description.find("# Kept as"), std::string::npos) << description;
 }
@@ -338,7 +340,8 @@ TEST_F(ToolTest, ListLongAndBadInputMatchList)
     WriteFile(fDir + "/l.rsrc", entries);
     SRun run = RunTool("list -l " + fDir + "/l.rsrc");
     EXPECT_EQ(run.mStatus, 0);
-    EXPECT_EQ(run.mOut, "'BMP ' -1 0 0x00 \"\"\nSSTR 2 4 0x00\nTQOS 128 3 0x20 \"OS \\\"image\\\"\"\n");
+    EXPECT_EQ(run.mOut,
+              "'BMP ' -1 0 0x00 \"\"\nSSTR 2 4 0x00\nTQOS 128 3 0x20 \"OS \\\"image\\\"\"\n");
     EXPECT_EQ(RunTool("list " + fDir + "/l.rsrc -l").mOut, run.mOut);
 
     // A damaged file, a missing one and a folder get list's message and status.
@@ -353,8 +356,8 @@ TEST_F(ToolTest, ListLongAndBadInputMatchList)
     }
     EXPECT_EQ(RunTool("list " + bad).mStatus, 1);
     EXPECT_FALSE(std::filesystem::exists(fDir + "/never.rdesc"));
-    for (const char* usage : {"decompile", "decompile a b", "decompile a -o", "decompile a --data-dir",
-                              "decompile a --data-dir=", "list -x a"})
+    for (const char* usage : {"decompile", "decompile a b", "decompile a -o",
+                              "decompile a --data-dir", "decompile a --data-dir=", "list -x a"})
         EXPECT_EQ(RunTool(usage).mStatus, 2) << usage;
 
     // A data folder that cannot be made: no description is written.

@@ -1,9 +1,9 @@
 // kelt-rsrc: the description compiler record by record, its error messages, and
 // build / list / extract round trips through the program itself.
 
+#include "ToolTestSupport.h"
 #include "platform/resources/CResourceFork.h"
 #include "tools/rsrc/CResourceSource.h"
-#include "ToolTestSupport.h"
 
 #include <gtest/gtest.h>
 
