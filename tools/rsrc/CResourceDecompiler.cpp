@@ -226,7 +226,12 @@ std::string CResourceDecompiler::Decompile(const std::vector<SResourceEntry>& en
         if (const TTyper typer = TyperFor(entry->mType))
         {
             STyped typed;
-            if (typer(*entry, &typed, &why))
+            // A typed form much larger than hex could make the description too large to build
+            // (the compiler reads at most 64 MiB), so it is kept only within this bound.
+            const bool decoded = typer(*entry, &typed, &why);
+            if (decoded && typed.mBody.size() > 3 * entry->mData.size() + 1024)
+                why = "its typed form would be more than three times its size";
+            else if (decoded)
             {
                 if (Rebuilds(header, typed.mBody, *entry))
                 {

@@ -408,15 +408,20 @@ int Decompile(int argc, char** argv)
     // The description is built once before it is handed out: one that would not make the
     // same resources is never written.
     std::string difference;
-    try
+    if (text.size() > NSResourceTool::CResourceSource::kMaxDescription)
+        difference = "it would be larger than build reads";
+    else
     {
-        NSResourceTool::CResourceSource check;
-        check.Compile(text, output.empty() ? "description" : output, baseFolder.string());
-        difference = NSResourceTool::CResourceDecompiler::Compare(entries, check.GetFork());
-    }
-    catch (const NSResourceTool::XSourceError& error)
-    {
-        difference = error.what();
+        try
+        {
+            NSResourceTool::CResourceSource check;
+            check.Compile(text, output.empty() ? "description" : output, baseFolder.string());
+            difference = NSResourceTool::CResourceDecompiler::Compare(entries, check.GetFork());
+        }
+        catch (const NSResourceTool::XSourceError& error)
+        {
+            difference = error.what();
+        }
     }
     if (!difference.empty())
     {

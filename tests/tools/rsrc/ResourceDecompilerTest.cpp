@@ -221,6 +221,7 @@ end
         {"SMNU", Text("\n\n1{x}\n\n"), "text <<END\n"},
         {"SALR", Text("1{a}\r\n2{b}\r"), "text \"1{a}\\r\\n2{b}\\r\"\n"},
         {"SSTR", Text(""), "text \"\""},
+        {"SSTR", Text("\r" + std::string(2000, '\xFF')), "# Kept as hex: its typed form would be"},
         {"SSTR", Text(std::string("1{a\0b}", 6)), "# Kept as hex: it holds control bytes"},
         {"vers", version, "version\n    number 12.3.4\n    stage beta"},
         {"vers", with(version, 2, 0x55), "# Kept as hex: its release stage byte 0x55"},
