@@ -1,5 +1,5 @@
 // The process entry of the updater: reads the command line, finds the resource
-// file and runs the application in the terminal (--console).
+// file and runs the application in its window, or in the terminal (--console).
 #include "Portable/BaseApp/CBaseApp.h"
 #include "Portable/Console/CConsoleApp.h"
 #include "Portable/Console/CConsoleView.h"
@@ -7,6 +7,7 @@
 #include "framework/application/CApplicationStartupInfo.h"
 #include "framework/application/CLowLevelApplication.h"
 #include "framework/files/XBase.h"
+#include "platform/display/CDisplay.h"
 #include "platform/usb/CVirtualUsbBus.h"
 #include "platform/usb/SVirtualInstrumentConfig.h"
 
@@ -30,8 +31,10 @@ namespace
 {
 
 const char* kUsage =
-    "Usage: kelt-podium-update --console [OPTION]...\n"
+    "Usage: kelt-podium-update [--console] [OPTION]...\n"
     "Installs the OS image carried by this program into a Kelt Podium LX over USB.\n"
+    "Without --console the program opens its window (it needs a display) and the\n"
+    "update is started with its Update button.\n"
     "\n"
     "  --console            run in the terminal: print the status lines and the\n"
     "                       instrument's progress, ask before updating\n"
@@ -55,7 +58,14 @@ const char* kUsage =
     "the instrument waits for the update it asks first (when standard input is a\n"
     "terminal). A signal the program was started with ignored (nohup) stays ignored.\n"
     "\n"
-    "Exit status:\n"
+    "Exit status in the window (without --console):\n"
+    "  0    the instrument was updated\n"
+    "  1    an update was started and did not complete\n"
+    "  2    usage error, no display, or the resource file or its OS image is\n"
+    "       missing or damaged\n"
+    "  4    the window was closed without updating\n"
+    "\n"
+    "Exit status in the terminal (--console):\n"
     "  0    the instrument was updated\n"
     "  1    the update failed (\"Reboot failed.\", \"Error while sending OS file\",\n"
     "       the instrument was lost or did not take the OS)\n"
@@ -256,6 +266,35 @@ int PrintVersions(int argc, char** argv)
     return report.IsInstallable() ? 0 : CConsoleView::kExitUsage;
 }
 
+// Window mode needs a display: one named in the environment that the toolkit can open.
+bool OpenDisplay()
+{
+    const char* x11 = std::getenv("DISPLAY");
+    const char* wayland = std::getenv("WAYLAND_DISPLAY");
+    if ((!x11 || !*x11) && (!wayland || !*wayland))
+        return false;
+    return NSPlatform::CDisplay::Open();
+}
+
+int RunWindow(NSWayfarer::CApplicationStartupInfo& info)
+{
+    info.fUsesDisplay = true;
+    CBaseApp app(&info);
+    try
+    {
+        app.Run();
+    }
+    catch (...)
+    {
+        // The resource file cannot show the window: said with its path, as a usage error.
+        if (app.GetStartupError().empty())
+            throw;
+        std::fprintf(stderr, "kelt-podium-update: %s\n", app.GetStartupError().c_str());
+        return CBaseApp::kExitNoImage;
+    }
+    return app.GetWindowExitCode();
+}
+
 [[noreturn]] void OnTerminate()
 {
     // The last resort for a failure nothing could catch (one leaving a destructor):
@@ -300,11 +339,10 @@ int main(int argc, char** argv)
             return CConsoleView::kExitUsage;
         }
     }
-    if (!line.mConsole)
+    if (!line.mConsole && !OpenDisplay())
     {
-        std::fprintf(stderr,
-                     "kelt-podium-update: this build has no window; run it with --console\n%s",
-                     kUsage);
+        std::fprintf(stderr, "kelt-podium-update: no display to open the window on; run "
+                             "\"kelt-podium-update --console\" to update in the terminal\n");
         return CConsoleView::kExitUsage;
     }
 
@@ -345,9 +383,12 @@ int main(int argc, char** argv)
             simulation.mBus->Attach(simulated);
         }
 
-        CConsoleApp::InstallSignalHandlers();
         std::snprintf(info.fApplicationName, sizeof info.fApplicationName, "%s",
                       CBaseApp::kApplicationName);
+        if (!line.mConsole)
+            return RunWindow(info);
+
+        CConsoleApp::InstallSignalHandlers();
         int exitCode;
         {
             CConsoleApp app(&info, line.mOptions, stdout, STDIN_FILENO);

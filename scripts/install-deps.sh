@@ -7,6 +7,7 @@ packages=(
   cmake g++ ninja-build pkg-config git
   libgtest-dev libgmock-dev googletest libbenchmark-dev
   libusb-1.0-0-dev libgtk-3-dev libcairo2-dev libpango1.0-dev libfontconfig-dev fonts-liberation
+  librsvg2-common
   libjpeg62-turbo-dev libsystemd-dev
   libumockdev-dev umockdev
   xvfb xdotool xauth x11-utils x11-xserver-utils openbox imagemagick python3 python3-dbusmock dbus

@@ -70,6 +70,8 @@ public:
     bool IsClosing() const { return fClosing; }
     void SetClosing(bool closing) { fClosing = closing; }
     bool IsActive() const { return fActiveFlag; }
+    // Window mode: the application was started on the display (its windows, menus).
+    bool UsesDisplay() const { return fUsesDisplay; }
     void Dispose();
 
     // Loop and idle control.

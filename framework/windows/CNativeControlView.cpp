@@ -161,7 +161,7 @@ void CNativeControlView::MacGetControlTitle(char* title) const
 void CNativeControlView::MacSetFontSpec(const CFontSpec& spec)
 {
     if (fNative)
-        fNative->SetFont(spec.GetName(), spec.GetSize());
+        fNative->SetFont(spec.GetName(), spec.GetSize(), spec.IsBold(), spec.IsItalic());
 }
 
 void CNativeControlView::Click(const CClickSpec& spec)

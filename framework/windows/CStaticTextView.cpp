@@ -114,6 +114,14 @@ void CStaticTextView::UpdateGraphics()
         MacSetText(fShownString);
         Invalidate(true);
     }
+    if (fHasOwnColor && fNative && (!fColorShown || !fDrawnColor.IsEqual(fColor)))
+    {
+        fDrawnColor = fColor;
+        fColorShown = true;
+        fNative->SetTextColor((int32_t(fColor.GetRed() >> 8) << 16) |
+                              (int32_t(fColor.GetGreen() >> 8) << 8) |
+                              int32_t(fColor.GetBlue() >> 8));
+    }
     MacUpdateGraphics(0);
 }
 

@@ -26,8 +26,15 @@ public:
     void SetString(long textID);
     // text needs kMaxLength + 1 bytes.
     void GetString(char* text) const;
-    // Stored only: the theme chooses the text colour.
-    void SetColor(const CRGBColor& color) { fColor = color; }
+    // Until a colour is set the theme chooses it, so the text stays readable on the
+    // theme's background; a set colour is shown at the next UpdateGraphics (a window
+    // that sets one also paints the background the text stands on).
+    void SetColor(const CRGBColor& color)
+    {
+        fColor = color;
+        fHasOwnColor = true;
+    }
+    bool HasOwnColor() const { return fHasOwnColor; }
     CRGBColor GetColor() const { return fColor; }
     void MacSetText(const char* text);
 
@@ -41,6 +48,8 @@ private:
     char fString[kMaxLength + 1] = {};
     CRGBColor fColor;
     CRGBColor fDrawnColor;
+    bool fHasOwnColor = false;
+    bool fColorShown = false;
 };
 
 } // namespace NSWayfarer

@@ -152,6 +152,31 @@ bool CDisplayTheme::AnswerChooser(bool confirm, const SColor* color)
     return true;
 }
 
+bool CDisplayTheme::SetDefaultWindowIcon(const std::string& iconName, const std::string& file)
+{
+    if (!CDisplay::IsOpen())
+        return false;
+    GtkIconTheme* theme = gtk_icon_theme_get_default();
+    if (!iconName.empty() && theme && gtk_icon_theme_has_icon(theme, iconName.c_str()))
+    {
+        gtk_window_set_default_icon_name(iconName.c_str());
+        return true;
+    }
+    if (file.empty())
+        return false;
+    GError* failure = nullptr;
+    const bool set = gtk_window_set_default_icon_from_file(file.c_str(), &failure);
+    if (failure)
+        g_error_free(failure);
+    return set;
+}
+
+std::string CDisplayTheme::GetDefaultWindowIconName()
+{
+    const char* name = CDisplay::IsOpen() ? gtk_window_get_default_icon_name() : nullptr;
+    return name ? name : "";
+}
+
 bool CDisplayTheme::SetWindowIcon(const CNativeWindow& window, const uint32_t* pixels, int width,
                                   int height)
 {

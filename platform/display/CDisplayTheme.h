@@ -2,6 +2,7 @@
 // the framework's named colours and icons. No toolkit types: the framework sees only these.
 #pragma once
 #include <cstdint>
+#include <string>
 
 namespace NSPlatform
 {
@@ -53,6 +54,13 @@ public:
     // pixels are unusable.
     static bool SetWindowIcon(const CNativeWindow& window, const uint32_t* pixels, int width,
                               int height);
+
+    // The icon every window of the program shows from now on: iconName from the desktop's
+    // icon theme when the theme has it, else the picture file (an SVG or PNG). False when
+    // neither could be used, or without a display.
+    static bool SetDefaultWindowIcon(const std::string& iconName, const std::string& file);
+    // The icon name every window shows by default ("" when none was set by name).
+    static std::string GetDefaultWindowIconName();
 
     // Tests put a source of their own in place of the theme, and a chooser that answers by
     // itself; null restores the real ones.

@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <climits>
 #include <cmath>
+#include <cstdio>
 #include <stdexcept>
 #include <utility>
 
@@ -123,6 +124,10 @@ struct CNativeControl::SImpl
     bool mDefault = false;
     std::string mFontFamily;
     int mFontSize = 0;
+    bool mFontBold = false;
+    bool mFontItalic = false;
+    // 0xRRGGBB of the text, or -1 for the theme's.
+    int32_t mTextColor = -1;
     GtkCssProvider* mFontProvider = nullptr;
     // Image controls: the pixels shown from the top-left corner.
     int mPixelsWidth = 0;
@@ -176,6 +181,37 @@ struct CNativeControl::SImpl
 
     // A static text wraps inside its rectangle and ends in an ellipsis on the last
     // line that fits, so its height never grows past the rectangle.
+    // The control's own font and text colour, one provider for both.
+    void ApplyStyle()
+    {
+        ++mToolkitCalls;
+        std::string css = "* {";
+        if (!mFontFamily.empty())
+            css += " font-family: " + CssString(mFontFamily) + ";";
+        if (mFontSize > 0)
+            css += " font-size: " + std::to_string(mFontSize) + "px;";
+        if (mFontBold)
+            css += " font-weight: bold;";
+        if (mFontItalic)
+            css += " font-style: italic;";
+        if (mTextColor >= 0)
+        {
+            char color[16];
+            std::snprintf(color, sizeof color, "#%06X", static_cast<unsigned>(mTextColor));
+            css += std::string(" color: ") + color + ";";
+        }
+        css += " }";
+        GtkStyleContext* style = gtk_widget_get_style_context(mWidget);
+        if (!mFontProvider)
+        {
+            mFontProvider = gtk_css_provider_new();
+            gtk_style_context_add_provider(style, GTK_STYLE_PROVIDER(mFontProvider),
+                                           GTK_STYLE_PROVIDER_PRIORITY_APPLICATION);
+        }
+        gtk_css_provider_load_from_data(mFontProvider, css.c_str(), -1, nullptr);
+        LimitLines();
+    }
+
     void LimitLines()
     {
         if (mKind != kStaticText)
@@ -749,30 +785,28 @@ bool CNativeControl::IsDefault() const
     return fImpl->mDefault;
 }
 
-void CNativeControl::SetFont(const std::string& family, int sizePx)
+void CNativeControl::SetFont(const std::string& family, int sizePx, bool bold, bool italic)
 {
     SImpl& impl = *fImpl;
     sizePx = std::max(sizePx, 0);
-    if (family == impl.mFontFamily && sizePx == impl.mFontSize)
+    if (family == impl.mFontFamily && sizePx == impl.mFontSize && bold == impl.mFontBold &&
+        italic == impl.mFontItalic)
         return;
     impl.mFontFamily = family;
     impl.mFontSize = sizePx;
-    ++impl.mToolkitCalls;
-    std::string css = "* {";
-    if (!family.empty())
-        css += " font-family: " + CssString(family) + ";";
-    if (sizePx > 0)
-        css += " font-size: " + std::to_string(sizePx) + "px;";
-    css += " }";
-    GtkStyleContext* style = gtk_widget_get_style_context(impl.mWidget);
-    if (!impl.mFontProvider)
-    {
-        impl.mFontProvider = gtk_css_provider_new();
-        gtk_style_context_add_provider(style, GTK_STYLE_PROVIDER(impl.mFontProvider),
-                                       GTK_STYLE_PROVIDER_PRIORITY_APPLICATION);
-    }
-    gtk_css_provider_load_from_data(impl.mFontProvider, css.c_str(), -1, nullptr);
-    impl.LimitLines();
+    impl.mFontBold = bold;
+    impl.mFontItalic = italic;
+    impl.ApplyStyle();
+}
+
+void CNativeControl::SetTextColor(int32_t rgb)
+{
+    SImpl& impl = *fImpl;
+    rgb = rgb < 0 ? -1 : (rgb & 0xFFFFFF);
+    if (rgb == impl.mTextColor)
+        return;
+    impl.mTextColor = rgb;
+    impl.ApplyStyle();
 }
 
 void CNativeControl::SetIcon(EIcon icon)

@@ -105,9 +105,11 @@ public:
     void SetDefault(bool isDefault);
     bool IsDefault() const;
 
-    // Font by family name and size in pixels only (no style); an empty name keeps
-    // the theme's family, a size of 0 its size.
-    void SetFont(const std::string& family, int sizePx);
+    // Font by family name, size in pixels and style; an empty name keeps the theme's
+    // family, a size of 0 its size.
+    void SetFont(const std::string& family, int sizePx, bool bold = false, bool italic = false);
+    // The text's colour as 0xRRGGBB; negative: the theme's.
+    void SetTextColor(int32_t rgb);
 
     // Image controls: a dialog icon of the icon theme at the control's size, or
     // RGBA pixels (width * height * 4 bytes, not premultiplied) drawn from the

@@ -103,11 +103,35 @@ TEST_F(UpdaterResources, AboutTexts)
     char text[256];
     GetMaxedResourceString(400128015, text, 255);
     EXPECT_STREQ(text, "About Kelt Podium LX OS Update...");
+    // The About box names the version the "vers" resource carries (its short string,
+    // after the numbers, stage and region): a new version must change both.
+    std::unique_ptr<CMemoryMedia> vers(File().Read("vers", 1));
+    ASSERT_GT(vers->GetSize(), 7);
+    const uint8_t* v = vers->GetBufferPtr();
+    ASSERT_LE(6 + 1 + v[6], vers->GetSize());
+    const std::string shortVersion(reinterpret_cast<const char*>(v + 7), v[6]);
+    EXPECT_FALSE(shortVersion.empty());
     GetAlertString(500128001, text, 255);
     const std::string script = text;
-    EXPECT_EQ(script.rfind("[NOTE][Kelt Podium LX OS Update]Version 1.0 build 1.\r", 0), 0u)
+    EXPECT_EQ(script.rfind("[NOTE][Kelt Podium LX OS Update]Version " + shortVersion + ".\r", 0),
+              0u)
         << script;
     EXPECT_EQ(script.substr(script.size() - 4), "[OK]");
+}
+
+TEST_F(UpdaterResources, FrameworkAlerts)
+{
+    // A failed check names itself in ^0 and offers to go on (the last, default button);
+    // the low-memory warning needs no variable.
+    char text[256];
+    GetAlertString(510004001, text, 255);
+    const std::string verify = text;
+    EXPECT_EQ(verify.rfind("[WARN][^0]", 0), 0u) << verify;
+    EXPECT_EQ(verify.substr(verify.size() - 10), "[Continue]") << verify;
+    GetAlertString(510007001, text, 255);
+    const std::string memory = text;
+    EXPECT_EQ(memory.rfind("[WARN]", 0), 0u) << memory;
+    EXPECT_EQ(memory.find('^'), std::string::npos) << memory;
 }
 
 TEST_F(UpdaterResources, OSImageAndBootBlock)
