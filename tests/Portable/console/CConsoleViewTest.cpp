@@ -256,9 +256,9 @@ TEST_F(ConsoleIdentifyView, InstrumentThatDoesNotAnswerIsAFailure)
 
 TEST_F(ConsoleIdentifyView, TestModeInstrumentIsReportedAsSuch)
 {
-    ShowIdentifyingView(NSPlatform::SVirtualInstrumentConfig{.mTestMode = true, .mOSVersion = 131,
-                                                             .mOSBuild = 9},
-                        -1);
+    ShowIdentifyingView(
+        NSPlatform::SVirtualInstrumentConfig{.mTestMode = true, .mOSVersion = 131, .mOSBuild = 9},
+        -1);
     ASSERT_TRUE(RunViewUntilEnded(5000));
     EXPECT_EQ(fView->GetExitCode(), CConsoleView::kExitIdentified);
     const std::string printed = Printed();

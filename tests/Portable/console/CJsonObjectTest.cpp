@@ -54,8 +54,8 @@ TEST(JsonObject, AnyBytesDecodeAsAStandardDecoderReadsThem)
     {
         std::ofstream out(path, std::ios::binary);
         std::mt19937 random(20261208);
-        const uint8_t interesting[] = {0x00, 0x1f, 0x22, 0x5c, 0x7f, 0x80, 0x9f, 0xa0, 0xbf,
-                                       0xc0, 0xc2, 0xdf, 0xe0, 0xed, 0xef, 0xf0, 0xf4, 0xf5, 0xff};
+        const uint8_t interesting[] = {0x00, 0x1f, 0x22, 0x5c, 0x7f, 0x80, 0x9f, 0xa0, 0xbf, 0xc0,
+                                       0xc2, 0xdf, 0xe0, 0xed, 0xef, 0xf0, 0xf4, 0xf5, 0xff};
         for (int line = 0; line < 3000; ++line)
         {
             std::string bytes;
@@ -74,16 +74,16 @@ TEST(JsonObject, AnyBytesDecodeAsAStandardDecoderReadsThem)
             out << ' ' << Quoted(bytes) << '\n';
         }
     }
-    const std::string command =
-        "python3 -c '\n"
-        "import json, sys\n"
-        "for n, line in enumerate(open(sys.argv[1], \"rb\").read().decode(\"utf-8\").splitlines()):\n"
-        "    hex, text = line.split(\" \", 1)\n"
-        "    want = bytes.fromhex(hex).decode(\"utf-8\", \"replace\")\n"
-        "    if json.loads(text) != want:\n"
-        "        sys.exit(\"line %d: %s gave %r\" % (n + 1, hex, text))\n"
-        "' '" +
-        path + "' 2>&1";
+    const std::string command = "python3 -c '\n"
+                                "import json, sys\n"
+                                "for n, line in enumerate(open(sys.argv[1], "
+                                "\"rb\").read().decode(\"utf-8\").splitlines()):\n"
+                                "    hex, text = line.split(\" \", 1)\n"
+                                "    want = bytes.fromhex(hex).decode(\"utf-8\", \"replace\")\n"
+                                "    if json.loads(text) != want:\n"
+                                "        sys.exit(\"line %d: %s gave %r\" % (n + 1, hex, text))\n"
+                                "' '" +
+                                path + "' 2>&1";
     std::FILE* pipe = popen(command.c_str(), "r");
     ASSERT_NE(pipe, nullptr);
     std::string fault;

@@ -67,11 +67,9 @@ SResult RunCounting(const std::vector<std::string>& args, std::string& received)
 {
     const std::string report = ::testing::TempDir() + "bus-report.txt";
     std::remove(report.c_str());
-    const SResult r = ConsoleProcess::Run(args, "", 60, nullptr, false,
-                                          [report]
-                                          {
-                                              setenv("KELT_VIRTUAL_BUS_REPORT", report.c_str(), 1);
-                                          });
+    const SResult r =
+        ConsoleProcess::Run(args, "", 60, nullptr, false,
+                            [report] { setenv("KELT_VIRTUAL_BUS_REPORT", report.c_str(), 1); });
     received = ReadFile(report);
     std::remove(report.c_str());
     return r;
@@ -121,10 +119,11 @@ TEST(ConsoleJson, EventsTellTheWholeUpdate)
     ASSERT_EQ(r.mExitCode, 0) << r.mErr;
     const SChecked c = Check(r);
     ASSERT_TRUE(c.mValid) << c.mFault << r.mOut;
-    EXPECT_EQ(c.mEvents.rfind("{\"event\":\"start\",\"program\":\"1.0 build 1\",\"image\":\"OS "
-                              "version 1.20\",\"imageVersion\":120,\"imageBuild\":7,\"resources\":\"",
-                              0),
-              0u)
+    EXPECT_EQ(
+        c.mEvents.rfind("{\"event\":\"start\",\"program\":\"1.0 build 1\",\"image\":\"OS "
+                        "version 1.20\",\"imageVersion\":120,\"imageBuild\":7,\"resources\":\"",
+                        0),
+        0u)
         << c.mEvents;
     EXPECT_TRUE(Has(c, "kelt-podium-update.rsrc\"}\n"));
     // The running instrument, then the same one back in its updater mode.
@@ -164,8 +163,9 @@ TEST(ConsoleJson, QuestionAndAnswerAreEvents)
     ASSERT_EQ(r.mExitCode, 0) << r.mErr;
     const SChecked c = Check(r);
     ASSERT_TRUE(c.mValid) << c.mFault << r.mOut;
-    EXPECT_TRUE(Has(c, "{\"event\":\"question\",\"question\":\"update\",\"text\":\"Update the OS "
-                       "now?\"}\n{\"event\":\"answer\",\"question\":\"update\",\"answer\":\"yes\"}\n"))
+    EXPECT_TRUE(Has(c,
+                    "{\"event\":\"question\",\"question\":\"update\",\"text\":\"Update the OS "
+                    "now?\"}\n{\"event\":\"answer\",\"question\":\"update\",\"answer\":\"yes\"}\n"))
         << c.mEvents;
     // The question itself is asked on standard error.
     EXPECT_NE(r.mErr.find("Update the OS now? [y/N] "), std::string::npos);
@@ -174,17 +174,17 @@ TEST(ConsoleJson, QuestionAndAnswerAreEvents)
 TEST(ConsoleJson, InterruptedWhileWaitingForTheAnswer)
 {
     bool sent = false;
-    const SResult r = ConsoleProcess::Run({"--console", "--json", "--simulate=updater"}, "", 30,
-                                          [&sent](const std::string& out, pid_t pid)
-                                          {
-                                              if (!sent && out.find("\"question\"") !=
-                                                               std::string::npos)
-                                              {
-                                                  kill(pid, SIGINT);
-                                                  sent = true;
-                                              }
-                                          },
-                                          true);
+    const SResult r = ConsoleProcess::Run(
+        {"--console", "--json", "--simulate=updater"}, "", 30,
+        [&sent](const std::string& out, pid_t pid)
+        {
+            if (!sent && out.find("\"question\"") != std::string::npos)
+            {
+                kill(pid, SIGINT);
+                sent = true;
+            }
+        },
+        true);
     ASSERT_TRUE(sent);
     EXPECT_EQ(r.mExitCode, 130) << r.mErr;
     const SChecked c = Check(r);
@@ -235,7 +235,8 @@ TEST(ConsoleIdentify, ReportsTheInstrumentAndSendsNothingElse)
         const char* mFields;
     };
     const SCase cases[] = {
-        {"--simulate", "\"mode\":\"os\",\"os\":\"OS version 1.10\",\"osVersion\":110,\"osBuild\":1"},
+        {"--simulate",
+         "\"mode\":\"os\",\"os\":\"OS version 1.10\",\"osVersion\":110,\"osBuild\":1"},
         {"--simulate=updater",
          "\"mode\":\"updater\",\"os\":\"OS version 1.10\",\"osVersion\":110,\"osBuild\":1"},
         {"--simulate=no-os", "\"mode\":\"updater\",\"os\":\"no OS\",\"osVersion\":null,"
@@ -274,9 +275,8 @@ TEST(ConsoleIdentify, PrintsTheFieldsForPeople)
 TEST(ConsoleIdentify, InstrumentHeldByAnotherProgramIsAFailure)
 {
     std::string received;
-    const SResult r = RunCounting({"--console", "--identify", "--json", "--simulate=busy", "--wait",
-                                   "2"},
-                                  received);
+    const SResult r = RunCounting(
+        {"--console", "--identify", "--json", "--simulate=busy", "--wait", "2"}, received);
     EXPECT_EQ(r.mExitCode, 1) << r.mErr;
     const SChecked c = Check(r, true);
     EXPECT_TRUE(c.mValid) << c.mFault << r.mOut;
