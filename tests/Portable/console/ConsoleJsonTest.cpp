@@ -3,6 +3,8 @@
 // (check_json_events.py), which also holds the rules of their order.
 #include "ConsoleProcess.h"
 
+#include "framework/application/ResourceImageForTests.h"
+
 #include <gtest/gtest.h>
 
 #include <cstdio>
@@ -222,6 +224,19 @@ TEST(ConsoleJson, UsageErrorsEndWithUsageOnStandardOutput)
             EXPECT_EQ(r.mOut, "{\"event\":\"end\",\"exit\":2,\"outcome\":\"usage\"}\n");
         }
     }
+    // A resource file without the OS image: the start names no image.
+    const std::string path = ::testing::TempDir() + "boot-only.rsrc";
+    ASSERT_TRUE(ResourceImageForTests::WriteFile(
+        path, ResourceImageForTests::Build({{{"BOOT", 128}, {1, 2, 3}}})));
+    const SResult noImage =
+        ConsoleProcess::Run({"--console", "--json", "--simulate", "--resources", path});
+    std::remove(path.c_str());
+    EXPECT_EQ(noImage.mExitCode, 2);
+    const SChecked c = Check(noImage);
+    EXPECT_TRUE(c.mValid) << c.mFault << noImage.mOut;
+    EXPECT_TRUE(Has(c, "\"image\":null,\"imageVersion\":null,\"imageBuild\":null"));
+    EXPECT_NE(noImage.mErr.find("No OS resource"), std::string::npos);
+
     const SResult help = ConsoleProcess::Run({"--help"});
     for (const char* word : {"--json", "--identify", "odd-text", "\"outcome\":\"updated\""})
         EXPECT_NE(help.mOut.find(word), std::string::npos) << word;
