@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <fstream>
 #include <random>
+#include <unistd.h>
 
 namespace
 {
@@ -50,7 +51,7 @@ TEST(JsonObject, AnyBytesDecodeAsAStandardDecoderReadsThem)
     // Random byte strings, rich in the bytes that start and continue multi-byte
     // sequences: each JSON string must parse, and give what Python's UTF-8 decoder
     // with replacement makes of the same bytes.
-    const std::string path = ::testing::TempDir() + "json-bytes.txt";
+    const std::string path = ::testing::TempDir() + std::to_string(getpid()) + "-json-bytes.txt";
     {
         std::ofstream out(path, std::ios::binary);
         std::mt19937 random(20261208);

@@ -24,6 +24,12 @@ struct SChecked
     std::string mFault;
 };
 
+// Tests run in parallel processes: each has its own files.
+std::string TempFile(const char* name)
+{
+    return ::testing::TempDir() + std::to_string(getpid()) + "-" + name;
+}
+
 std::string ReadFile(const std::string& path)
 {
     std::ifstream in(path, std::ios::binary);
@@ -34,8 +40,8 @@ std::string ReadFile(const std::string& path)
 
 SChecked Check(const SResult& r, bool identifying = false)
 {
-    const std::string events = ::testing::TempDir() + "events.jsonl";
-    const std::string fault = ::testing::TempDir() + "events.fault";
+    const std::string events = TempFile("events.jsonl");
+    const std::string fault = TempFile("events.fault");
     {
         std::ofstream out(events, std::ios::binary);
         out << r.mOut;
@@ -67,7 +73,7 @@ bool Has(const SChecked& c, const std::string& text)
 // Runs the program with the virtual bus writing what the instrument received.
 SResult RunCounting(const std::vector<std::string>& args, std::string& received)
 {
-    const std::string report = ::testing::TempDir() + "bus-report.txt";
+    const std::string report = TempFile("bus-report.txt");
     std::remove(report.c_str());
     const SResult r =
         ConsoleProcess::Run(args, "", 60, nullptr, false,
@@ -225,7 +231,7 @@ TEST(ConsoleJson, UsageErrorsEndWithUsageOnStandardOutput)
         }
     }
     // A resource file without the OS image: the start names no image.
-    const std::string path = ::testing::TempDir() + "boot-only.rsrc";
+    const std::string path = TempFile("boot-only.rsrc");
     ASSERT_TRUE(ResourceImageForTests::WriteFile(
         path, ResourceImageForTests::Build({{{"BOOT", 128}, {1, 2, 3}}})));
     const SResult noImage =
