@@ -80,6 +80,10 @@ const char* kUsage =
     "  4    the update was declined\n"
     "  130  interrupted before the update\n"
     "\n"
+    "With --json, lines such as:\n"
+    "  {\"event\":\"status\",\"text\":\"Found Kelt Podium LX\"}\n"
+    "  {\"event\":\"progress\",\"percent\":50}\n"
+    "  {\"event\":\"end\",\"exit\":0,\"outcome\":\"updated\"}\n"
     "Example: update from a script and check the outcome:\n"
     "  kelt-podium-update --console --json --yes | grep -q '\"outcome\":\"updated\"'\n";
 
