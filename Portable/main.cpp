@@ -3,6 +3,7 @@
 #include "Portable/BaseApp/CBaseApp.h"
 #include "Portable/Console/CConsoleApp.h"
 #include "Portable/Console/CConsoleView.h"
+#include "Portable/Console/CJsonEventWriter.h"
 #include "framework/application/CApplication.h"
 #include "framework/application/CApplicationStartupInfo.h"
 #include "framework/application/CLowLevelApplication.h"
@@ -41,6 +42,16 @@ const char* kUsage =
     "  -y, --yes            update as soon as the instrument is ready, without asking\n"
     "  --wait SECONDS       give up when no instrument is found within SECONDS\n"
     "                       (default: wait until interrupted)\n"
+    "  --json               (with --console) standard output carries one JSON object\n"
+    "                       per line and nothing else; the texts go to standard error.\n"
+    "                       Events: start, status, state, instrument, progress,\n"
+    "                       question, answer, and last end with \"exit\" and\n"
+    "                       \"outcome\" (updated, failed, usage, no-instrument,\n"
+    "                       declined, interrupted; identified with --identify)\n"
+    "  --identify           (with --console) find the instrument, ask who it is and\n"
+    "                       which OS it runs, print that and exit; nothing else is\n"
+    "                       sent (status 0; 3: none within --wait; 1: it could not\n"
+    "                       be opened or did not answer)\n"
     "  --simulate[=MODE]    use a virtual instrument instead of the USB bus; MODE is\n"
     "                         normal     running OS 1.10 (the default)\n"
     "                         updater    already in its updater mode\n"
@@ -48,6 +59,9 @@ const char* kUsage =
     "                         busy       held by another program\n"
     "                         no-return  never comes back after the reboot request\n"
     "                         unplug     leaves the bus in the middle of the transfer\n"
+    "                         odd-text   in its updater mode, answers with an error\n"
+    "                                    text of quotes, controls and bytes that are\n"
+    "                                    not UTF-8\n"
     "  --resources FILE     read the OS image from the resource file FILE instead of\n"
     "                       the one installed with the program\n"
     "  --version            print the program's version and the version of the OS\n"
@@ -74,7 +88,14 @@ const char* kUsage =
     "  3    no instrument could be used within --wait SECONDS (none was found, or\n"
     "       another program holds it)\n"
     "  4    the update was declined\n"
-    "  130  interrupted before the update\n";
+    "  130  interrupted before the update\n"
+    "\n"
+    "With --json, lines such as:\n"
+    "  {\"event\":\"status\",\"text\":\"Found Kelt Podium LX\"}\n"
+    "  {\"event\":\"progress\",\"percent\":50}\n"
+    "  {\"event\":\"end\",\"exit\":0,\"outcome\":\"updated\"}\n"
+    "Example: update from a script and check the outcome:\n"
+    "  kelt-podium-update --console --json --yes | grep -q '\"outcome\":\"updated\"'\n";
 
 struct SCommandLine
 {
@@ -126,6 +147,10 @@ std::string Parse(int argc, char** argv, SCommandLine& line)
             line.mVersion = true;
         else if (arg == "-y" || arg == "--yes")
             line.mOptions.mAssumeYes = true;
+        else if (arg == "--json")
+            line.mOptions.mJson = true;
+        else if (arg == "--identify")
+            line.mOptions.mIdentify = true;
         else if (arg == "--simulate")
             line.mSimulate = true;
         else if (arg.rfind("--simulate=", 0) == 0)
@@ -164,7 +189,24 @@ std::string Parse(int argc, char** argv, SCommandLine& line)
             return "unknown option: " + arg;
         }
     }
+    if (line.mOptions.mJson && !line.mConsole)
+        return "--json needs --console";
+    if (line.mOptions.mIdentify && !line.mConsole)
+        return "--identify needs --console";
+    if (line.mOptions.mIdentify && line.mOptions.mAssumeYes)
+        return "--identify updates nothing; it does not go with --yes";
     return {};
+}
+
+// A script asking for JSON learns of a usage error from standard output too.
+void WriteUsageEnd(int argc, char** argv)
+{
+    for (int i = 1; i < argc; ++i)
+        if (std::strcmp(argv[i], "--json") == 0)
+        {
+            CJsonEventWriter(stdout).WriteEnd(CConsoleView::kExitUsage, false, "");
+            return;
+        }
 }
 
 // Descriptors 0, 1 and 2 are taken (on /dev/null) when the program was started
@@ -318,6 +360,7 @@ int main(int argc, char** argv)
     if (!error.empty())
     {
         std::fprintf(stderr, "kelt-podium-update: %s\n%s", error.c_str(), kUsage);
+        WriteUsageEnd(argc, argv);
         return CConsoleView::kExitUsage;
     }
     if (line.mHelp)
@@ -353,18 +396,23 @@ int main(int argc, char** argv)
         std::fprintf(stderr, "kelt-podium-update: unknown simulation mode: %s (one of %s)\n",
                      line.mSimulateMode.c_str(),
                      NSPlatform::SVirtualInstrumentConfig::SimulateModes());
+        WriteUsageEnd(argc, argv);
         return CConsoleView::kExitUsage;
     }
 
     try
     {
         if (NSWayfarer::CLowLevelApplication::MacOpenStartupResourceFile(argc, argv) < 0)
+        {
+            WriteUsageEnd(argc, argv);
             return CConsoleView::kExitUsage;
+        }
     }
     catch (...)
     {
         std::fprintf(stderr, "kelt-podium-update: cannot read the resource file: %s\n",
                      Describe(std::current_exception()).c_str());
+        WriteUsageEnd(argc, argv);
         return CConsoleView::kExitUsage;
     }
 

@@ -1,8 +1,13 @@
 #include "Portable/Console/CConsoleApp.h"
 
 #include "Portable/Console/CConsoleView.h"
+#include "Portable/Console/CJsonEventWriter.h"
+#include "Portable/update/ByteOrder.h"
 #include "Portable/update/CUSBHandler.h"
+#include "framework/application/CLowLevelApplication.h"
+#include "framework/files/COpenResourceFile.h"
 #include "platform/CMainEventQueue.h"
+#include "platform/resources/CResourceManager.h"
 
 #include <cerrno>
 #include <fcntl.h>
@@ -48,10 +53,15 @@ CConsoleApp::CConsoleApp(NSWayfarer::CApplicationStartupInfo* info, const SConso
                          std::FILE* out, int inFD)
     : CBaseApp(info), fOptions(options), fOut(out), fInFD(inFD), fInterruptsSeen(gInterrupts)
 {
+    if (fOptions.mJson)
+        fEvents = std::make_unique<CJsonEventWriter>(fOut);
 }
 
 CConsoleApp::~CConsoleApp()
 {
+    // Not cleaned up: a failure left the run (the caller reports it and exits with
+    // the failure status). The events still end with an end.
+    WriteEndEvent(CConsoleView::kExitFailed, "");
     if (fSignalWatchId)
         NSPlatform::CMainEventQueue::Main().RemoveWatch(fSignalWatchId);
 }
@@ -90,6 +100,7 @@ void CConsoleApp::InstallSignalHandlers()
 
 void CConsoleApp::CreateMainWindow()
 {
+    WriteStartEvent();
     CUSBHandler* handler = GetHandler();
     if (!handler)
     {
@@ -101,8 +112,10 @@ void CConsoleApp::CreateMainWindow()
         RequestQuit();
         return;
     }
-    fView = std::make_unique<CConsoleView>(handler, fOptions, fOut, fInFD,
-                                           ::isatty(::fileno(fOut)) == 1, ::isatty(fInFD) == 1);
+    std::FILE* human = fEvents ? stderr : fOut;
+    fView = std::make_unique<CConsoleView>(handler, fOptions, human, fInFD,
+                                           ::isatty(::fileno(human)) == 1, ::isatty(fInFD) == 1,
+                                           fEvents.get());
     fView->Show();
     if (gSignalPipe[0] >= 0)
         fSignalWatchId = NSPlatform::CMainEventQueue::Main().AddWatch(
@@ -145,11 +158,49 @@ void CConsoleApp::CleanUp()
         NSPlatform::CMainEventQueue::Main().RemoveWatch(fSignalWatchId);
         fSignalWatchId = 0;
     }
+    std::string message;
     if (fView)
+    {
         fExitCode = fView->GetExitCode();
+        message = fView->GetEndMessage();
+    }
     // The view reads the handler: it goes first.
     fView.reset();
     CBaseApp::CleanUp();
+    WriteEndEvent(fExitCode, message);
+}
+
+void CConsoleApp::WriteStartEvent()
+{
+    if (!fEvents)
+        return;
+    std::string program = "unknown";
+    std::string file;
+    if (const NSWayfarer::COpenResourceFile* resources = GetResourceFile())
+    {
+        const NSWayfarer::CWayfarerFileVersion version = resources->GetWayfarerFileVersion();
+        char text[48];
+        if (version.GetMajor() != NSWayfarer::CLowLevelApplication::kUnknownVersion)
+        {
+            version.GetString(text);
+            program = text;
+        }
+        file = NSPlatform::CResourceManager::GetPath(resources->MacGetRefNum());
+    }
+    const CUSBHandler* handler = GetHandler();
+    const uint8_t* image = handler ? handler->GetOSData() : nullptr;
+    const uint32_t size = handler ? handler->GetOSSize() : 0;
+    fEvents->WriteStart(program, handler ? handler->GetVersion() : nullptr,
+                        image && size >= 2 ? LoadBig16(image) : -1,
+                        image && size >= 6 ? LoadBig16(image + 4) : -1, file);
+}
+
+void CConsoleApp::WriteEndEvent(int exitCode, const std::string& message)
+{
+    if (!fEvents || fEndWritten)
+        return;
+    fEndWritten = true;
+    fEvents->WriteEnd(exitCode, fOptions.mIdentify, message);
 }
 
 int CConsoleApp::GetExitCode() const

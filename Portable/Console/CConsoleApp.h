@@ -1,5 +1,6 @@
 // The updater without a window: starts up as the updater does and shows the
 // update on the terminal through a console view; its exit code tells the outcome.
+// With JSON events, out carries only the events and the human texts go to stderr.
 #pragma once
 
 #include "Portable/BaseApp/CBaseApp.h"
@@ -8,8 +9,10 @@
 #include <csignal>
 #include <cstdio>
 #include <memory>
+#include <string>
 
 class CConsoleView;
+class CJsonEventWriter;
 
 class CConsoleApp : public CBaseApp
 {
@@ -40,7 +43,14 @@ private:
     SConsoleOptions fOptions;
     std::FILE* fOut;
     int fInFD;
+    // Writes the first event: what is installed, from which file.
+    void WriteStartEvent();
+    // Writes the last event, once.
+    void WriteEndEvent(int exitCode, const std::string& message);
+
     std::unique_ptr<CConsoleView> fView;
+    std::unique_ptr<CJsonEventWriter> fEvents;
+    bool fEndWritten = false;
     int fExitCode = 0;
     sig_atomic_t fInterruptsSeen = 0;
     int fSignalWatchId = 0;

@@ -1,5 +1,6 @@
 #include "Portable/Console/CConsoleView.h"
 
+#include "Portable/Console/CJsonEventWriter.h"
 #include "Portable/USBManager/CUSBManager.h"
 #include "Portable/update/CUSBHandler.h"
 #include "framework/application/CApplication.h"
@@ -17,15 +18,21 @@ using NSWayfarer::CTimer;
 namespace
 {
 
-constexpr const char* kUpdateQuestion = "Update the OS now? [y/N] ";
-constexpr const char* kQuitQuestion =
-    "The synth is not updated. Are you sure you want to quit? [y/N] ";
+constexpr const char* kUpdateQuestion = "Update the OS now?";
+constexpr const char* kQuitQuestion = "The synth is not updated. Are you sure you want to quit?";
+constexpr const char* kAnswerHint = " [y/N] ";
 constexpr const char* kCannotQuitNow =
     "Quitting now could leave the instrument without an OS; the update goes on.";
 constexpr const char* kCannotQuitInReboot =
     "Quitting now would leave the instrument in its updater mode; the update goes on.";
 // The handler's status when an instrument came back after the transfer.
 constexpr const char* kStatusDone = "Done!";
+// The handler's status when the instrument could not be opened.
+constexpr const char* kStatusBusy = "Error: Synth already connected to another application.";
+constexpr const char* kStatusNoPermission =
+    "Error: No permission to open the synth. Install the udev rule (see README).";
+// How long an opened instrument may take to say who it is (it is asked at once).
+constexpr uint64_t kIdentifyTimeoutUS = 5000000;
 constexpr int kBarWidth = 40;
 
 bool IsYes(const std::string& line)
@@ -49,9 +56,10 @@ bool IsUnderWay(EUpdaterRunState state)
 } // namespace
 
 CConsoleView::CConsoleView(CUSBHandler* handler, const SConsoleOptions& options, std::FILE* out,
-                           int inFD, bool outIsTerminal, bool inIsTerminal)
+                           int inFD, bool outIsTerminal, bool inIsTerminal,
+                           CJsonEventWriter* events)
     : fHandler(handler), fOptions(options), fOut(out), fInFD(inFD), fOutIsTerminal(outIsTerminal),
-      fInIsTerminal(inIsTerminal), fStartUS(CTimer::GetSystemUS())
+      fInIsTerminal(inIsTerminal), fEvents(events), fStartUS(CTimer::GetSystemUS())
 {
 }
 
@@ -66,11 +74,14 @@ CConsoleView::~CConsoleView()
 
 void CConsoleView::Show()
 {
-    std::string line = "This program will update the OS in your ";
-    line += fHandler->GetProduct();
-    line += " to: ";
-    line += fHandler->GetVersion();
-    PrintLine(line.c_str());
+    if (!fOptions.mIdentify)
+    {
+        std::string line = "This program will update the OS in your ";
+        line += fHandler->GetProduct();
+        line += " to: ";
+        line += fHandler->GetVersion();
+        PrintLine(line.c_str());
+    }
     CApplication::RegisterWindowSystem(this);
     fRegistered = true;
     if (fOptions.mWaitSeconds >= 0)
@@ -154,22 +165,18 @@ void CConsoleView::SetupState()
     // Once the outcome is decided, what still happens until the process ends is
     // shown (the reason a quit was cut short, say), but nothing more is decided.
     const EUpdaterRunState state = GetUpdaterRunState();
-    const std::string status = fHandler->GetStatus();
-    if (status != fLastStatus)
-    {
-        fLastStatus = status;
-        PrintLine(status.c_str());
-    }
-    const int32_t progress = fHandler->GetProgress();
-    if (progress != fLastProgress)
-    {
-        fLastProgress = progress;
-        ShowProgress(progress);
-    }
+    ReportChanges(state);
     if (state != kURSUnknown)
         fInstrumentFound = true;
     if (fEnded)
         return;
+    if (fOptions.mIdentify)
+    {
+        CheckIdentified(state);
+        if (fWaitDue)
+            CheckWait();
+        return;
+    }
 
     if (fQuestion == kAskUpdate && !IsWaitingForUpdate(state))
         CancelQuestion();
@@ -205,6 +212,93 @@ void CConsoleView::SetupState()
     }
 }
 
+void CConsoleView::ReportChanges(EUpdaterRunState state)
+{
+    // In the order a reader expects them: the status line that names the instrument,
+    // then its fields, then the state they lead to.
+    const std::string status = fHandler->GetStatus();
+    if (status != fLastStatus)
+    {
+        fLastStatus = status;
+        PrintLine(status.c_str());
+        if (fEvents)
+            fEvents->WriteStatus(status.c_str());
+    }
+    if (fEvents && fHandler->GetIdentityCount() != fReportedIdentities)
+    {
+        fReportedIdentities = fHandler->GetIdentityCount();
+        fEvents->WriteInstrument(fHandler->GetIdentity());
+    }
+    if (fEvents && static_cast<int>(state) != fReportedState)
+    {
+        fReportedState = static_cast<int>(state);
+        fEvents->WriteState(state);
+    }
+    const int32_t progress = fHandler->GetProgress();
+    if (progress != fLastProgress)
+    {
+        fLastProgress = progress;
+        ShowProgress(progress);
+    }
+    // The instrument's number is reported as the bar shows it.
+    const int32_t percent = progress < 0 ? 0 : progress > 100 ? 100 : progress;
+    if (fEvents && percent != fReportedProgress)
+    {
+        fReportedProgress = percent;
+        fEvents->WriteProgress(percent);
+    }
+}
+
+void CConsoleView::CheckIdentified(EUpdaterRunState state)
+{
+    // Nothing is looked for with a damaged image; the status says so.
+    if (!fHandler->IsImageInstallable())
+    {
+        End(kExitUsage);
+        return;
+    }
+    if (fHandler->GetIdentityCount() > 0)
+    {
+        PrintIdentity();
+        End(kExitIdentified);
+        return;
+    }
+    if (fLastStatus == kStatusBusy || fLastStatus == kStatusNoPermission)
+    {
+        End(kExitFailed);
+        return;
+    }
+    if (state != kURSConnected)
+        fAskedIdentityUS = 0;
+    else if (fAskedIdentityUS == 0)
+        fAskedIdentityUS = CTimer::GetSystemUS();
+}
+
+void CConsoleView::PrintIdentity()
+{
+    const SInstrumentIdentity& identity = fHandler->GetIdentity();
+    std::string line = "Product: " + identity.mProduct;
+    PrintLine(line.c_str());
+    const std::string mode = identity.GetModeName();
+    line = "Mode: ";
+    line += mode == "updater" ? "updater mode" : mode == "test" ? "test mode" : "running its OS";
+    PrintLine(line.c_str());
+    line = "OS: " + identity.GetOSVersionText();
+    PrintLine(line.c_str());
+    char numbers[64];
+    std::snprintf(numbers, sizeof numbers, "Boot version: %u.%02u", identity.mBootVersion / 100u,
+                  identity.mBootVersion % 100u);
+    PrintLine(numbers);
+    std::snprintf(numbers, sizeof numbers, "Serial number: %lu",
+                  static_cast<unsigned long>(identity.mSerialNumber));
+    PrintLine(numbers);
+    if (!identity.mRemark.empty())
+    {
+        line = "Remark: " + identity.mRemark;
+        PrintLine(line.c_str());
+    }
+}
+
 void CConsoleView::CheckOutcome(EUpdaterRunState state)
 {
     // Refused at start-up, before the instrument was looked for; the status says so.
@@ -234,8 +328,12 @@ void CConsoleView::Ask(EQuestion question)
 {
     EndBarLine();
     fQuestion = question;
-    std::fputs(question == kAskUpdate ? kUpdateQuestion : kQuitQuestion, fOut);
+    const char* text = question == kAskUpdate ? kUpdateQuestion : kQuitQuestion;
+    std::fputs(text, fOut);
+    std::fputs(kAnswerHint, fOut);
     std::fflush(fOut);
+    if (fEvents)
+        fEvents->WriteQuestion(question == kAskUpdate ? "update" : "quit", text);
     if (fInputClosed)
     {
         // Nobody can answer: the safe answer.
@@ -307,6 +405,8 @@ void CConsoleView::Answer(bool yes)
 {
     const EQuestion question = fQuestion;
     fQuestion = kNoQuestion;
+    if (fEvents && question != kNoQuestion)
+        fEvents->WriteAnswer(question == kAskUpdate ? "update" : "quit", yes);
     if (question == kAskUpdate)
     {
         if (!yes)
@@ -335,7 +435,10 @@ void CConsoleView::End(int exitCode, const char* message)
     if (fEnded)
         return;
     if (message)
+    {
         PrintLine(message);
+        fEndMessage = message;
+    }
     EndBarLine();
     std::fflush(fOut);
     fEnded = true;
@@ -370,7 +473,7 @@ void CConsoleView::HandleInterrupt()
         PrintLine(state == kURSSending ? kCannotQuitNow : kCannotQuitInReboot);
         return;
     }
-    if (IsWaitingForUpdate(state) && fInIsTerminal && fQuestion != kAskQuit)
+    if (IsWaitingForUpdate(state) && fInIsTerminal && fQuestion != kAskQuit && !fOptions.mIdentify)
     {
         if (fQuestion == kAskUpdate)
             CancelQuestion();
@@ -395,6 +498,9 @@ void CConsoleView::IdleAll()
 {
     HandleInterrupts();
     CheckWait();
+    if (fOptions.mIdentify && !fEnded && fAskedIdentityUS != 0 &&
+        CTimer::GetSystemUS() - fAskedIdentityUS >= kIdentifyTimeoutUS)
+        End(kExitFailed, "The instrument did not answer.");
 }
 
 void CConsoleView::CheckWait()
@@ -426,7 +532,8 @@ void CConsoleView::CheckWait()
     const bool seen = CUSBManager::gManager && CUSBManager::gManager->GetDeviceDriverCount() > 0;
     if (seen)
     {
-        End(kExitNoInstrument);
+        // Asked only who is there, the answer is that it cannot be reached.
+        End(fOptions.mIdentify ? kExitFailed : kExitNoInstrument);
         return;
     }
     std::string message = "No ";

@@ -12,6 +12,7 @@
 #include <memory>
 #include <string>
 
+class CJsonEventWriter;
 class CUSBHandler;
 
 namespace NSWayfarer
@@ -25,6 +26,7 @@ public:
     enum EExitCode
     {
         kExitUpdated = 0,
+        kExitIdentified = 0, // with --identify
         kExitFailed = 1,
         kExitUsage = 2,
         kExitNoInstrument = 3,
@@ -34,9 +36,10 @@ public:
 
     // out receives the status lines; inFD is where answers come from. The terminal
     // flags choose between a bar redrawn in place and plain lines, and whether a
-    // question can be asked at all.
+    // question can be asked at all. events, when given, receives the same account
+    // as JSON events (all but the start and the end, which the application writes).
     CConsoleView(CUSBHandler* handler, const SConsoleOptions& options, std::FILE* out, int inFD,
-                 bool outIsTerminal, bool inIsTerminal);
+                 bool outIsTerminal, bool inIsTerminal, CJsonEventWriter* events = nullptr);
     ~CConsoleView() override;
     CConsoleView(const CConsoleView&) = delete;
     CConsoleView& operator=(const CConsoleView&) = delete;
@@ -51,6 +54,8 @@ public:
 
     bool HasEnded() const { return fEnded; }
     int GetExitCode() const { return fExitCode; }
+    // What the end said beyond the status line ("The OS was not updated."); may be empty.
+    const std::string& GetEndMessage() const { return fEndMessage; }
 
     void HandleChangeRequests() override;
     void SetupState() override;
@@ -66,6 +71,9 @@ private:
     };
 
     void PrintLine(const char* text);
+    void ReportChanges(EUpdaterRunState state);
+    void CheckIdentified(EUpdaterRunState state);
+    void PrintIdentity();
     void ShowProgress(int32_t percent);
     void EndBarLine();
     void Ask(EQuestion question);
@@ -83,6 +91,7 @@ private:
     int fInFD;
     bool fOutIsTerminal;
     bool fInIsTerminal;
+    CJsonEventWriter* fEvents;
 
     std::string fLastStatus;
     EUpdaterRunState fLastState = kURSUnknown;
@@ -108,4 +117,12 @@ private:
     bool fEnded = false;
     int fExitCode = kExitInterrupted;
     bool fRegistered = false;
+    std::string fEndMessage;
+
+    // What the events have told so far.
+    int fReportedState = -1;
+    int32_t fReportedProgress = 0;
+    uint32_t fReportedIdentities = 0;
+    // With --identify: when the instrument was opened and asked (0: not yet).
+    uint64_t fAskedIdentityUS = 0;
 };

@@ -8,4 +8,8 @@ struct SConsoleOptions
     // Give up (exit 3) when no instrument was found within this many seconds; < 0: wait
     // until interrupted.
     int mWaitSeconds = -1;
+    // Standard output carries one JSON event per line; the human texts go to standard error.
+    bool mJson = false;
+    // Only find the instrument, ask who it is and report that; nothing is updated.
+    bool mIdentify = false;
 };

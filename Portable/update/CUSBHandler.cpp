@@ -226,6 +226,16 @@ int CUSBHandler::USBmessage(uint8_t* message, int length)
             fRemark[0] = 0;
         const unsigned osVersion = LoadBig16(message + kVersionOSversionOffs);
         const unsigned osBuild = LoadBig16(message + kVersionOSbuildOffs);
+        // Kept before the status is set: that lets every window refresh, and a front
+        // end reporting the fields must find them with the line.
+        fIdentity.mProduct = name;
+        fIdentity.mMode = mode;
+        fIdentity.mOSVersion = static_cast<uint16_t>(osVersion);
+        fIdentity.mOSBuild = static_cast<uint16_t>(osBuild);
+        fIdentity.mBootVersion = LoadBig16(message + kVersionBootVersionOffs);
+        fIdentity.mSerialNumber = LoadBig32(message + kVersionSerialOffs);
+        fIdentity.mRemark = fRemark;
+        ++fIdentityCount;
         char line[kTextSize];
         if (osVersion == kVersionNoOS)
             Format(line, sizeof line, "%s, no OS %s", name, fRemark);

@@ -3,6 +3,7 @@
 #pragma once
 
 #include "Portable/USBManager/CUSBManager.h"
+#include "Portable/update/SInstrumentIdentity.h"
 #include "Portable/update/UpdaterRunState.h"
 
 #include <cstdint>
@@ -49,6 +50,10 @@ public:
     // open may still be retrying), or none was there. Before that, finding nothing
     // says nothing.
     bool HasLookedAtBus() const { return fLookedAtBus; }
+    // The last version message, field by field, and how many have come so far (a
+    // front end that saw fewer has a new identification to report).
+    const SInstrumentIdentity& GetIdentity() const { return fIdentity; }
+    uint32_t GetIdentityCount() const { return fIdentityCount; }
 
     // Sets the status line, "#PRODUCT#" (first occurrence) replaced by the product
     // name, cut to 127 characters; then lets every window refresh itself.
@@ -87,4 +92,6 @@ private:
     char fRemark[kRemarkSize];
     bool fImageInstallable = false;
     bool fLookedAtBus = false;
+    SInstrumentIdentity fIdentity;
+    uint32_t fIdentityCount = 0;
 };

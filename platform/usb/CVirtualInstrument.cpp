@@ -224,6 +224,8 @@ void CVirtualInstrument::HandleMessage(const uint8_t* m, size_t length, int32_t 
         }
         if (m[0] == kReqVersion)
             QueueVersion();
+        else if (m[0] == kReqStatus && !fConfig.mStatusText.empty())
+            QueueStatus(fConfig.mStatusError, fConfig.mStatusText.c_str());
         else if (m[0] == kReqStatus)
             QueueStatus(false, fUpdaterMode        ? "Update mode"
                                : fConfig.mTestMode ? "Test mode"

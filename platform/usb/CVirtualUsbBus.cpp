@@ -10,6 +10,8 @@
 
 #include <algorithm>
 #include <atomic>
+#include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <deque>
 
@@ -529,6 +531,25 @@ CVirtualUsbBus::~CVirtualUsbBus()
     fState->mStop = true;
     CPlatformClock::WakeWaiters();
     fTicker.join();
+    if (const char* report = std::getenv(kReportVariable))
+        WriteReport(report);
+}
+
+void CVirtualUsbBus::WriteReport(const char* path) const
+{
+    std::FILE* out = std::fopen(path, "w");
+    if (!out)
+        return;
+    std::lock_guard<std::mutex> guard(fState->mLock);
+    for (const auto& instrument : fState->mInstruments)
+    {
+        const CVirtualInstrument::SStatistics stats = instrument->GetStatistics();
+        std::fprintf(out, "instrument\nframes %u\nlost %u\nreboots %u\ninstalls %u\n",
+                     stats.mFrames, stats.mLostFrames, stats.mReboots, stats.mInstalls);
+        for (const auto& [code, count] : stats.mMessages)
+            std::fprintf(out, "message 0x%02x %u\n", unsigned{code}, count);
+    }
+    std::fclose(out);
 }
 
 void CVirtualUsbBus::Ticker()

@@ -51,6 +51,12 @@ public:
     };
     STransportStatistics GetTransportStatistics() const;
 
+    // When this environment variable names a file, the bus writes what each of its
+    // instruments received there as it goes away (for tests that run a whole
+    // program against it): "instrument", then "frames N", "lost N", "reboots N",
+    // "installs N" and "message 0xCC N" for each message code, one per line.
+    static constexpr const char* kReportVariable = "KELT_VIRTUAL_BUS_REPORT";
+
     // CUsbBus
     std::unique_ptr<CUsbIterator> AddMatchingNotification(ENotification kind, uint16_t vendor,
                                                           uint16_t product,
@@ -64,6 +70,7 @@ public:
 private:
     CVirtualUsbBus();
     void Ticker();
+    void WriteReport(const char* path) const;
 
     std::shared_ptr<SState> fState;
     std::thread fTicker;

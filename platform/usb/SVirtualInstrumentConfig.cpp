@@ -57,6 +57,12 @@ bool SVirtualInstrumentConfig::ParseSimulateMode(const std::string& mode,
         result.mUpdaterMode = true;
         result.mRemoveAtMessage = 6;
     }
+    else if (mode == "odd-text")
+    {
+        result.mUpdaterMode = true;
+        result.mStatusText = OddStatusText();
+        result.mStatusError = true;
+    }
     else
     {
         return false;
@@ -68,7 +74,14 @@ bool SVirtualInstrumentConfig::ParseSimulateMode(const std::string& mode,
 
 const char* SVirtualInstrumentConfig::SimulateModes()
 {
-    return "normal|updater|no-os|busy|no-return|unplug";
+    return "normal|updater|no-os|busy|no-return|unplug|odd-text";
+}
+
+const char* SVirtualInstrumentConfig::OddStatusText()
+{
+    // A quote, a backslash, controls (escape, delete), stray and cut-off multi-byte
+    // sequences, and one well-formed "\xC3\xA9" that must come through unchanged.
+    return "\"q\" \\ \x01\x1b\x7f \xff\xfe \xc3( \xc3\xa9 \xe2\x82";
 }
 
 } // namespace NSPlatform

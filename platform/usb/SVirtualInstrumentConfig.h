@@ -46,6 +46,10 @@ struct SVirtualInstrumentConfig
     uint16_t mProtocolVersion = 1;
     uint32_t mSerialNumber = 4711;
     bool mHasInterface = true;
+    // The answer to a status request (at most 31 bytes, any but 0); empty: the
+    // mode's own ("Ready", "Update mode", "Test mode").
+    std::string mStatusText = {};
+    bool mStatusError = false; // that answer is flagged as an error
     std::vector<SVirtualEndpoint> mEndpoints = DefaultEndpoints();
 
     // Timing, in milliseconds of the platform clock (the manual clock in tests).
@@ -79,10 +83,14 @@ struct SVirtualInstrumentConfig
     // reset, as a real instrument has): "normal" (running OS 1.10), "updater" (already
     // in its updater mode), "no-os" (updater mode, no OS), "busy" (held by another
     // program), "no-return" (never comes back after the reboot request), "unplug"
-    // (leaves the bus in the middle of the transfer). False for an unknown mode.
+    // (leaves the bus in the middle of the transfer), "odd-text" (updater mode, its
+    // status answer is an error text with quotes, backslashes, control characters
+    // and bytes that are not UTF-8). False for an unknown mode.
     static bool ParseSimulateMode(const std::string& mode, SVirtualInstrumentConfig& config);
     // The modes, separated by '|', for usage texts.
     static const char* SimulateModes();
+    // The status text of "odd-text".
+    static const char* OddStatusText();
 };
 
 } // namespace NSPlatform

@@ -353,6 +353,12 @@ std::string CResourceSource::Str(const SToken& token, const char* what) const
 
 std::uint32_t CResourceSource::TypeCode(const SToken& token) const
 {
+    // A type holding a NUL byte cannot be written as characters: 0x and eight hex digits.
+    if (token.mKind == SToken::kWord && token.mText.size() == 10 &&
+        (token.mText.compare(0, 2, "0x") == 0 || token.mText.compare(0, 2, "0X") == 0) &&
+        std::all_of(token.mText.begin() + 2, token.mText.end(),
+                    [](char c) { return HexDigit(c) >= 0; }))
+        return std::uint32_t(std::stoul(token.mText.substr(2), nullptr, 16));
     if (token.mKind == SToken::kHeredoc || token.mText.size() != 4)
         Fail("a resource type has exactly four characters (quote it when it holds a blank)");
     if (token.mText.find('\0') != std::string::npos)
@@ -511,8 +517,8 @@ void CResourceSource::ParseResource(const std::vector<SToken>& tokens)
 std::vector<std::uint8_t> CResourceSource::Dialog()
 {
     long rect[4] = {0, 0, 0, 0};
-    long procID = 4, refCon = 0, items = -1;
-    bool visible = true, goAway = false, haveRect = false;
+    long procID = 4, refCon = 0, items = 0;
+    bool visible = true, goAway = false, haveRect = false, haveItems = false;
     std::string title;
     auto boolean = [this](const SToken& token)
     {
@@ -540,7 +546,10 @@ std::vector<std::uint8_t> CResourceSource::Dialog()
         else if (field == "refcon" && tokens.size() == 2)
             refCon = Number(tokens[1], -2147483647L - 1, 2147483647L, "the reference value");
         else if (field == "items" && tokens.size() == 2)
+        {
             items = Number(tokens[1], -32768, 32767, "the item list id");
+            haveItems = true;
+        }
         else if (field == "title" && tokens.size() == 2)
         {
             title = Str(tokens[1], "the title");
@@ -551,7 +560,7 @@ std::vector<std::uint8_t> CResourceSource::Dialog()
             Fail("expected one of: rect TOP LEFT BOTTOM RIGHT, procid N, visible yes|no, "
                  "goaway yes|no, refcon N, items ID, title \"...\", end");
     }
-    if (!haveRect || items == -1)
+    if (!haveRect || !haveItems)
         Fail("a dialog needs a rect and an items id");
     std::vector<std::uint8_t> out;
     for (long v : rect)

@@ -1,7 +1,8 @@
-// kelt-rsrc: builds, lists and extracts resource files.
+// kelt-rsrc: builds, lists, extracts and decompiles resource files.
 
 #include "platform/files/CFileReplacer.h"
 #include "platform/resources/CResourceFork.h"
+#include "tools/rsrc/CResourceDecompiler.h"
 #include "tools/rsrc/CResourceSource.h"
 
 #include <algorithm>
@@ -10,6 +11,7 @@
 #include <cstring>
 #include <exception>
 #include <fcntl.h>
+#include <filesystem>
 #include <iostream>
 #include <map>
 #include <new>
@@ -25,8 +27,9 @@ namespace
 {
 
 const char* const kUsage = "usage: kelt-rsrc build -o OUT.rsrc [-D NAME=VALUE]... SOURCE\n"
-                           "       kelt-rsrc list FILE.rsrc\n"
-                           "       kelt-rsrc extract FILE.rsrc TYPE ID\n";
+                           "       kelt-rsrc list [-l] FILE.rsrc\n"
+                           "       kelt-rsrc extract FILE.rsrc TYPE ID\n"
+                           "       kelt-rsrc decompile FILE.rsrc [-o OUT.rdesc] [--data-dir DIR]\n";
 
 int Usage()
 {
@@ -215,10 +218,24 @@ int Build(int argc, char** argv)
 
 int List(int argc, char** argv)
 {
-    if (argc != 3)
+    bool longForm = false;
+    std::string path;
+    for (int i = 2; i < argc; ++i)
+    {
+        const std::string arg = argv[i];
+        if (arg == "-l")
+            longForm = true;
+        else if (!arg.empty() && arg[0] == '-')
+            return Usage();
+        else if (path.empty())
+            path = arg;
+        else
+            return Usage();
+    }
+    if (path.empty())
         return Usage();
     CResourceFileIndex file;
-    if (const int status = file.Open(argv[2]); status != 0)
+    if (const int status = file.Open(path); status != 0)
         return status;
     std::vector<const SResourceInfo*> entries;
     for (const SResourceInfo& entry : file.GetIndex())
@@ -227,7 +244,19 @@ int List(int argc, char** argv)
               [](const SResourceInfo* a, const SResourceInfo* b)
               { return a->mType != b->mType ? a->mType < b->mType : a->mID < b->mID; });
     for (const SResourceInfo* entry : entries)
-        std::cout << ShowType(entry->mType) << ' ' << entry->mID << ' ' << entry->mSize << '\n';
+    {
+        std::cout << ShowType(entry->mType) << ' ' << entry->mID << ' ' << entry->mSize;
+        if (longForm)
+        {
+            char attributes[8];
+            std::snprintf(attributes, sizeof(attributes), " 0x%02X", unsigned(entry->mAttributes));
+            std::cout << attributes;
+            // Quoted as a description writes it, so an empty name differs from none.
+            if (entry->mHasName)
+                std::cout << ' ' << NSResourceTool::CResourceDecompiler::Quote(entry->mName);
+        }
+        std::cout << '\n';
+    }
     return FinishOutput(0);
 }
 
@@ -284,6 +313,138 @@ int Extract(int argc, char** argv)
     return 0;
 }
 
+int Decompile(int argc, char** argv)
+{
+    namespace fs = std::filesystem;
+    std::string input, output, dataDir;
+    bool haveDataDir = false;
+    for (int i = 2; i < argc; ++i)
+    {
+        const std::string arg = argv[i];
+        if (arg == "-o" && i + 1 < argc)
+            output = argv[++i];
+        else if (arg == "--data-dir" && i + 1 < argc)
+        {
+            dataDir = argv[++i];
+            haveDataDir = true;
+        }
+        else if (arg.compare(0, 11, "--data-dir=") == 0)
+        {
+            dataDir = arg.substr(11);
+            haveDataDir = true;
+        }
+        else if (!arg.empty() && arg[0] == '-')
+            return Usage();
+        else if (input.empty())
+            input = arg;
+        else
+            return Usage();
+    }
+    if (input.empty() || (haveDataDir && dataDir.empty()))
+        return Usage();
+
+    CResourceFileIndex file;
+    if (const int status = file.Open(input); status != 0)
+        return status;
+    std::vector<NSPlatform::SResourceEntry> entries;
+    entries.reserve(file.GetIndex().size());
+    for (const SResourceInfo& info : file.GetIndex())
+    {
+        NSPlatform::SResourceEntry entry;
+        entry.mType = info.mType;
+        entry.mID = info.mID;
+        entry.mHasName = info.mHasName;
+        entry.mName = info.mName;
+        entry.mAttributes = info.mAttributes;
+        entry.mData.resize(info.mSize);
+        if (!entry.mData.empty() && !file.ReadAt(info.mDataPos, info.mSize, entry.mData.data()))
+        {
+            std::cerr << "kelt-rsrc: " << input << ": read error\n";
+            return kExitIO;
+        }
+        entries.push_back(std::move(entry));
+    }
+
+    // "file" paths of a description start in its own folder; one on standard output is
+    // taken to be read from the current folder.
+    const fs::path base = output.empty() ? fs::path(".") : fs::path(output).parent_path();
+    const fs::path baseFolder = base.empty() ? fs::path(".") : base;
+    std::string dataPath;
+    if (haveDataDir)
+    {
+        const fs::path relative =
+            fs::weakly_canonical(fs::absolute(dataDir))
+                .lexically_relative(fs::weakly_canonical(fs::absolute(baseFolder)));
+        dataPath =
+            fs::path(dataDir).is_absolute() || relative.empty() ? dataDir : relative.string();
+    }
+    NSResourceTool::CResourceDecompiler decompiler(dataPath);
+    const std::string text = decompiler.Decompile(entries);
+
+    if (!decompiler.GetDataFiles().empty())
+    {
+        std::error_code error;
+        fs::create_directories(dataDir, error);
+        if (error)
+        {
+            std::cerr << "kelt-rsrc: cannot make the folder " << dataDir << ": " << error.message()
+                      << '\n';
+            return kExitIO;
+        }
+        for (const auto& data : decompiler.GetDataFiles())
+        {
+            const std::string path = (fs::path(dataDir) / data.mName).string();
+            if (const int failure =
+                    NSPlatform::CFileReplacer::Write(path, data.mData->data(), data.mData->size());
+                failure != 0)
+            {
+                std::cerr << "kelt-rsrc: " << NSPlatform::CFileReplacer::Describe(path, failure)
+                          << '\n';
+                return kExitIO;
+            }
+        }
+    }
+
+    // The description is built once before it is handed out: one that would not make the
+    // same resources is never written.
+    std::string difference;
+    if (text.size() > NSResourceTool::CResourceSource::kMaxDescription)
+        difference = "it would be larger than build reads";
+    else
+    {
+        try
+        {
+            NSResourceTool::CResourceSource check;
+            check.Compile(text, output.empty() ? "description" : output, baseFolder.string());
+            difference = NSResourceTool::CResourceDecompiler::Compare(entries, check.GetFork());
+        }
+        catch (const NSResourceTool::XSourceError& error)
+        {
+            difference = error.what();
+        }
+    }
+    if (!difference.empty())
+    {
+        std::cerr << "kelt-rsrc: " << input
+                  << ": the description made would not build the same resources: " << difference
+                  << '\n';
+        return kExitIO;
+    }
+
+    if (output.empty())
+    {
+        std::cout << text;
+        return FinishOutput(0);
+    }
+    if (const int error = NSPlatform::CFileReplacer::Write(output, text.data(), text.size());
+        error != 0)
+    {
+        std::cerr << "kelt-rsrc: " << NSPlatform::CFileReplacer::Describe(output, error) << '\n';
+        return kExitIO;
+    }
+    return 0;
+}
+
 int Run(int argc, char** argv)
 {
     const std::string command = argv[1];
@@ -293,6 +454,8 @@ int Run(int argc, char** argv)
         return List(argc, argv);
     if (command == "extract")
         return Extract(argc, argv);
+    if (command == "decompile")
+        return Decompile(argc, argv);
     return Usage();
 }
 

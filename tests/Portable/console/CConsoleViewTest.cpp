@@ -205,3 +205,66 @@ TEST_F(ConsoleView, QuitRefusedBecauseTheTransferStartedIsNotLost)
                   "Quitting now could leave the instrument without an OS; the update goes on."),
               std::string::npos);
 }
+
+class ConsoleIdentifyView : public ConsoleView
+{
+protected:
+    void ShowIdentifyingView(const NSPlatform::SVirtualInstrumentConfig& config, int waitSeconds)
+    {
+        Attach(config);
+        Start(MakeImage(3000));
+        SConsoleOptions options;
+        options.mIdentify = true;
+        options.mWaitSeconds = waitSeconds;
+        fView = std::make_unique<CConsoleView>(fHandler.get(), options, fOut, fIn, false, false);
+        fView->Show();
+    }
+
+    // Idle passes as the application runs them, the view's included.
+    bool RunViewUntilEnded(uint32_t ms)
+    {
+        return RunUntilManualMS(
+            [this]
+            {
+                fView->IdleAll();
+                return fView->HasEnded();
+            },
+            ms);
+    }
+};
+
+TEST_F(ConsoleIdentifyView, InstrumentHeldThroughEveryOpenAttemptIsAFailure)
+{
+    // Without --wait: the open's retries (19 s on the manual clock) decide.
+    ShowIdentifyingView(NSPlatform::SVirtualInstrumentConfig{.mBusyAttempts = -1}, -1);
+    ASSERT_TRUE(RunViewUntilEnded(1000));
+    EXPECT_EQ(fView->GetExitCode(), CConsoleView::kExitFailed);
+    EXPECT_EQ(fInstrument->GetStatistics().mFrames, 0u);
+}
+
+TEST_F(ConsoleIdentifyView, InstrumentThatDoesNotAnswerIsAFailure)
+{
+    ShowIdentifyingView(NSPlatform::SVirtualInstrumentConfig{.mStopAnsweringAt = 0}, 1);
+    ASSERT_TRUE(RunUntilState(kURSConnected));
+    // Found (so the wait is over) but silent: given up a few seconds after asking.
+    ASSERT_FALSE(RunViewUntilEnded(4500));
+    ASSERT_TRUE(RunViewUntilEnded(1000));
+    EXPECT_EQ(fView->GetExitCode(), CConsoleView::kExitFailed);
+    EXPECT_NE(Printed().find("The instrument did not answer.\n"), std::string::npos) << Printed();
+    EXPECT_EQ(fInstrument->GetStatistics().mFrames, 2u);
+}
+
+TEST_F(ConsoleIdentifyView, TestModeInstrumentIsReportedAsSuch)
+{
+    ShowIdentifyingView(
+        NSPlatform::SVirtualInstrumentConfig{.mTestMode = true, .mOSVersion = 131, .mOSBuild = 9},
+        -1);
+    ASSERT_TRUE(RunViewUntilEnded(5000));
+    EXPECT_EQ(fView->GetExitCode(), CConsoleView::kExitIdentified);
+    const std::string printed = Printed();
+    EXPECT_NE(printed.find("Mode: test mode\nOS: OS version 1.31, build 9\n"), std::string::npos)
+        << printed;
+    // Asked, not updated: the question never comes.
+    EXPECT_EQ(printed.find("[y/N]"), std::string::npos);
+    EXPECT_EQ(fInstrument->GetStatistics().mFrames, 2u);
+}

@@ -1,6 +1,7 @@
 // kelt-rsrc: the description compiler record by record, its error messages, and
 // build / list / extract round trips through the program itself.
 
+#include "ToolTestSupport.h"
 #include "platform/resources/CResourceFork.h"
 #include "tools/rsrc/CResourceSource.h"
 
@@ -45,44 +46,6 @@ std::string CompileError(const std::string& text, std::map<std::string, std::str
     }
     return "";
 }
-
-struct SRun
-{
-    int mStatus;
-    std::string mOut;
-};
-
-// `redirections` follow the arguments, as a shell reads them.
-SRun RunTool(const std::string& arguments, const std::string& redirections = " 2>&1")
-{
-    const std::string command = std::string(KELT_RSRC_TOOL) + " " + arguments + redirections;
-    FILE* pipe = popen(command.c_str(), "r");
-    std::string out;
-    char buffer[4096];
-    std::size_t got;
-    while ((got = std::fread(buffer, 1, sizeof(buffer), pipe)) > 0)
-        out.append(buffer, got);
-    const int status = pclose(pipe);
-    return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, out};
-}
-
-class ToolTest : public ::testing::Test
-{
-protected:
-    void SetUp() override
-    {
-        char pattern[] = "/tmp/kelt-tool-XXXXXX";
-        ASSERT_NE(mkdtemp(pattern), nullptr);
-        fDir = pattern;
-    }
-    void TearDown() override { std::filesystem::remove_all(fDir); }
-    std::string Put(const std::string& name, const std::string& text)
-    {
-        std::ofstream(fDir + "/" + name, std::ios::binary) << text;
-        return fDir + "/" + name;
-    }
-    std::string fDir;
-};
 
 } // namespace
 
