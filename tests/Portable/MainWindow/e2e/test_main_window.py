@@ -91,6 +91,7 @@ class MainWindowTest(e2e.E2ETestCase):
     def test_update_through_the_reboot_until_done(self):
         trace = os.path.join(self.scratch(), "trace")
         window = self.launch("--simulate", env={"KELT_MEASURE_TRACE": trace})
+        self.assertEqual(window.app().name, "kelt-podium-update")
         texts = window.texts()
         self.assertIn(WELCOME, texts)
         self.assertIn("OS version 1.20", texts)
