@@ -8,7 +8,6 @@ A test file calls enter_private_session() before anything else: the file then ru
 again inside `dbus-run-session`, so the accessibility bus it talks to is its own.
 """
 import atexit
-import ctypes
 import faulthandler
 import functools
 import os
@@ -66,10 +65,11 @@ def _hung(signum, frame):
     raise E2EError("the test hung (its stack is printed above)")
 
 
-def die_with_parent():
-    """In a child before its exec: ends it when the test process dies, however that
-    happens, so no server outlives a crashed or killed test."""
-    ctypes.CDLL(None, use_errno=True).prctl(1, signal.SIGTERM)  # PR_SET_PDEATHSIG
+def dying_with_us(argv):
+    """argv run so that it ends when the test process dies, however that happens:
+    no server or program outlives a crashed or killed test. (setpriv sets the death
+    signal and then becomes the program, keeping its process id.)"""
+    return ["setpriv", "--pdeathsig", "TERM", "--"] + list(argv)
 
 
 def wait_until(probe, what, timeout=10.0, interval=0.05):
@@ -154,10 +154,9 @@ class Desktop:
         # accepts clients.
         read_end, write_end = os.pipe()
         server = subprocess.Popen(
-            ["Xvfb", "-displayfd", str(write_end), "-screen", "0", "1280x1024x24",
-             "-nolisten", "tcp", "-noreset"],
-            pass_fds=(write_end,), stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL,
-            preexec_fn=die_with_parent)
+            dying_with_us(["Xvfb", "-displayfd", str(write_end), "-screen", "0", "1280x1024x24",
+                           "-nolisten", "tcp", "-noreset"]),
+            pass_fds=(write_end,), stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
         os.close(write_end)
         self.servers.append(server)
         number = b""
@@ -170,8 +169,8 @@ class Desktop:
     def _start_window_manager(self):
         environment = dict(os.environ, DISPLAY=self.display)
         self.servers.append(subprocess.Popen(
-            ["openbox", "--sm-disable"], env=environment, stdout=subprocess.DEVNULL,
-            stderr=subprocess.DEVNULL, preexec_fn=die_with_parent))
+            dying_with_us(["openbox", "--sm-disable"]), env=environment,
+            stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL))
 
         def claimed():
             result = subprocess.run(["xprop", "-root", "_NET_SUPPORTING_WM_CHECK"],
@@ -226,9 +225,9 @@ class Program:
         self.output_path = os.path.join(self.home, "output.txt")
         self.output = open(self.output_path, "w+")
         self.started = time.monotonic()
-        self.process = subprocess.Popen(argv, stdout=self.output, stderr=subprocess.STDOUT,
-                                        stdin=subprocess.DEVNULL, env=environment,
-                                        preexec_fn=die_with_parent)
+        self.process = subprocess.Popen(dying_with_us(argv), stdout=self.output,
+                                        stderr=subprocess.STDOUT, stdin=subprocess.DEVNULL,
+                                        env=environment)
         self._app = None
 
     # --- the process
