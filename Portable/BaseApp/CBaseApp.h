@@ -45,7 +45,7 @@ public:
         kExitUpdated = 0,
         kExitFailed = 1,    // an update was started and did not complete
         kExitNoImage = 2,   // nothing could have been installed: the OS image is missing or damaged
-        kExitNotUpdated = 4 // quit without updating
+        kExitNotUpdated = 0 // quit by the user without updating: nothing went wrong
     };
 
     explicit CBaseApp(NSWayfarer::CApplicationStartupInfo* info);

@@ -24,7 +24,7 @@ WELCOME = "This program will update the OS in your Kelt Podium LX to:"
 QUESTION = "The synth is not updated. Are you sure you want to quit?"
 RUNNING_OS = "Kelt Podium LX, OS version 1.10 "
 # The window's exit statuses (its --help lists them).
-UPDATED, STARTED_NOT_DONE, NO_IMAGE, NOT_UPDATED = 0, 1, 2, 4
+UPDATED, STARTED_NOT_DONE, NO_IMAGE, NOT_UPDATED = 0, 1, 2, 0
 
 
 class MainWindowTest(e2e.E2ETestCase):
