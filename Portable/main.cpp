@@ -317,8 +317,16 @@ bool OpenDisplay()
     return NSPlatform::CDisplay::Open();
 }
 
-int RunWindow(NSWayfarer::CApplicationStartupInfo& info)
+} // namespace
+
+// The window application's entry. Nothing is left to bind lazily here: the
+// program is linked for immediate binding, so no symbol lookup can stall the loop
+// in the middle of a transfer.
+int APPMain(NSWayfarer::CApplicationStartupInfo* startup)
 {
+    NSWayfarer::CApplicationStartupInfo& info = *startup;
+    std::snprintf(info.fApplicationName, sizeof info.fApplicationName, "%s",
+                  CBaseApp::kApplicationName);
     info.fUsesDisplay = true;
     CBaseApp app(&info);
     try
@@ -335,6 +343,9 @@ int RunWindow(NSWayfarer::CApplicationStartupInfo& info)
     }
     return app.GetWindowExitCode();
 }
+
+namespace
+{
 
 [[noreturn]] void OnTerminate()
 {
@@ -433,7 +444,7 @@ int main(int argc, char** argv)
         std::snprintf(info.fApplicationName, sizeof info.fApplicationName, "%s",
                       CBaseApp::kApplicationName);
         if (!line.mConsole)
-            return RunWindow(info);
+            return APPMain(&info);
 
         CConsoleApp::InstallSignalHandlers();
         int exitCode;

@@ -23,6 +23,10 @@ class CUnknownFileType;
 class CMainWindow;
 class CUSBHandler;
 
+// The window application's entry, called by the process entry: names the
+// application, runs it and returns the window's exit status.
+int APPMain(NSWayfarer::CApplicationStartupInfo* info);
+
 class CBaseApp : public NSWayfarer::CApplication
 {
 public:
