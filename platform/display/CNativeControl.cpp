@@ -130,6 +130,12 @@ struct CNativeControl::SImpl
     // 0xRRGGBB of the text, or -1 for the theme's.
     int32_t mTextColor = -1;
     GtkCssProvider* mFontProvider = nullptr;
+    // Static texts: the height of a line in the font last measured, and what it
+    // was measured with.
+    int mLineHeight = 0;
+    PangoFontDescription* mMeasuredFont = nullptr;
+    double mMeasuredResolution = 0;
+    cairo_font_options_t* mMeasuredOptions = nullptr;
     // Image controls: the pixels shown from the top-left corner.
     int mPixelsWidth = 0;
     int mPixelsHeight = 0;
@@ -210,7 +216,9 @@ struct CNativeControl::SImpl
                                            GTK_STYLE_PROVIDER_PRIORITY_APPLICATION);
         }
         gtk_css_provider_load_from_data(mFontProvider, css.c_str(), -1, nullptr);
-        LimitLines();
+        // The lines that fit are counted again when the toolkit takes the new style
+        // up (style-updated), before the text is laid out: asking for the style here
+        // would have it worked out once more for every font and colour set.
     }
 
     void LimitLines()
@@ -220,16 +228,57 @@ struct CNativeControl::SImpl
         GtkStyleContext* style = gtk_widget_get_style_context(mWidget);
         PangoFontDescription* font = nullptr;
         gtk_style_context_get(style, gtk_style_context_get_state(style), "font", &font, nullptr);
-        PangoLayout* layout = gtk_widget_create_pango_layout(mWidget, "Xg");
-        if (font)
-            pango_layout_set_font_description(layout, font);
-        int lineHeight = 0;
-        pango_layout_get_pixel_size(layout, nullptr, &lineHeight);
-        g_object_unref(layout);
+        // Laying text out is the dear part, and a text is given its font, its colour
+        // and its rectangle one by one while its window is built: the line height
+        // is measured again only when the font it depends on has changed.
+        PangoContext* context = gtk_widget_get_pango_context(mWidget);
+        const double resolution = pango_cairo_context_get_resolution(context);
+        const cairo_font_options_t* options = pango_cairo_context_get_font_options(context);
+        const bool measured =
+            font && mMeasuredFont && pango_font_description_equal(font, mMeasuredFont) &&
+            resolution == mMeasuredResolution &&
+            (options && mMeasuredOptions ? cairo_font_options_equal(options, mMeasuredOptions)
+                                         : options == nullptr && mMeasuredOptions == nullptr);
+        if (!measured)
+        {
+            PangoLayout* layout = gtk_widget_create_pango_layout(mWidget, "Xg");
+            if (font)
+                pango_layout_set_font_description(layout, font);
+            int lineHeight = 0;
+            pango_layout_get_pixel_size(layout, nullptr, &lineHeight);
+            g_object_unref(layout);
+            mLineHeight = lineHeight;
+            ForgetMeasuredFont();
+            if (font)
+            {
+                mMeasuredFont = pango_font_description_copy(font);
+                mMeasuredResolution = resolution;
+                mMeasuredOptions = options ? cairo_font_options_copy(options) : nullptr;
+            }
+        }
         if (font)
             pango_font_description_free(font);
-        const int lines = lineHeight > 0 ? std::max(1, mRect.Height() / lineHeight) : 1;
-        gtk_label_set_lines(GTK_LABEL(mWidget), lines);
+        ApplyLineLimit();
+    }
+
+    // The lines of the last measured height that fit the rectangle; until the style
+    // has been taken up once, style-updated does it.
+    void ApplyLineLimit()
+    {
+        if (mKind != kStaticText || mLineHeight <= 0)
+            return;
+        gtk_label_set_lines(GTK_LABEL(mWidget), std::max(1, mRect.Height() / mLineHeight));
+    }
+
+    void ForgetMeasuredFont()
+    {
+        if (mMeasuredFont)
+            pango_font_description_free(mMeasuredFont);
+        mMeasuredFont = nullptr;
+        if (mMeasuredOptions)
+            cairo_font_options_destroy(mMeasuredOptions);
+        mMeasuredOptions = nullptr;
+        mMeasuredResolution = 0;
     }
 
     void ApplyRect()
@@ -238,7 +287,7 @@ struct CNativeControl::SImpl
         gtk_fixed_move(NativeWindowControlLayer(*mWindow), mWidget, mRect.mLeft, mRect.mTop);
         gtk_widget_set_size_request(mWidget, std::max(mRect.Width(), 0),
                                     std::max(mRect.Height(), 0));
-        LimitLines();
+        ApplyLineLimit();
         if (mKind == kImage)
             ApplyImage();
     }
@@ -584,6 +633,7 @@ CNativeControl::~CNativeControl()
     g_object_unref(impl.mWidget);
     if (impl.mFontProvider)
         g_object_unref(impl.mFontProvider);
+    impl.ForgetMeasuredFont();
     CDisplay::ForgetControl(this);
 }
 

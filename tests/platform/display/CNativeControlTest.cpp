@@ -436,6 +436,60 @@ void CheckEveryKindFitsItsRectangle()
     }
 }
 
+// A static text shows as many lines as its rectangle holds in its current font: a
+// font made smaller after the window is on the screen lets a second line in.
+TEST(NativeControlGeometry, StaticTextLinesFollowAFontChangedLater)
+{
+    ASSERT_TRUE(CDisplay::Open());
+    CNativeWindow window(CNativeWindow::kDialog, "lines", {100, 100, 420, 160});
+    // 30 pixels high: one line of 28-pixel text, two lines of 12-pixel text.
+    CNativeControl text(window, CNativeControl::kStaticText, {10, 10, 300, 40},
+                        "A status line long enough to wrap onto a second line in the small "
+                        "font and to be cut short with an ellipsis in the large one");
+    text.SetFont("Sans", 28);
+    text.SetTextColor(0x000000);
+    cairo_t* cr = cairo_create(window.GetBackingStore());
+    cairo_set_source_rgb(cr, 1, 1, 1);
+    cairo_paint(cr);
+    cairo_destroy(cr);
+    window.Show();
+    ASSERT_TRUE(PumpUntil([&] { return window.GetPaintCount() > 0; }));
+    PumpUntil([] { return false; }, 200);
+
+    // Dark pixels in the band where a second 12-pixel line sits, below the first one.
+    auto inkInSecondLine = [&]
+    {
+        CDisplay::Sync();
+        const std::vector<uint8_t> pixels = ReadWindowPixels(window.GetXID(), 320, 60);
+        int dark = 0;
+        for (int y = 10 + 17; y < 10 + 28 && !pixels.empty(); ++y)
+            for (int x = 10; x < 300; ++x)
+                if ((NSTestSupport::PixelAt(pixels, 320, x, y) & 0xFF) < 0x80)
+                    ++dark;
+        return dark;
+    };
+    text.SetFont("Sans", 12);
+    PumpUntil([] { return false; }, 200);
+    EXPECT_GT(inkInSecondLine(), 20);
+
+    // Back to the large font: one line again, cut with an ellipsis; nothing drawn as
+    // a second line below the rectangle.
+    text.SetFont("Sans", 28);
+    text.SetTextColor(0x000080);
+    PumpUntil([] { return false; }, 200);
+    CDisplay::Sync();
+    const std::vector<uint8_t> pixels = ReadWindowPixels(window.GetXID(), 320, 60);
+    ASSERT_FALSE(pixels.empty());
+    int below = 0;
+    for (int y = 10 + 36; y < 60; ++y)
+        for (int x = 10; x < 300; ++x)
+            if ((NSTestSupport::PixelAt(pixels, 320, x, y) & 0xFF) < 0x80 ||
+                (NSTestSupport::PixelAt(pixels, 320, x, y) >> 16) < 0x80)
+                ++below;
+    EXPECT_EQ(below, 0);
+    CDisplay::FlushEvents(kEveryEventMask);
+}
+
 TEST(NativeControlGeometry, EveryKindFitsItsRectangle)
 {
     CheckEveryKindFitsItsRectangle();
