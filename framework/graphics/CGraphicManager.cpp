@@ -141,7 +141,8 @@ CBitmapDest* CGraphicManager::CreateBitmapDestForMainScreen()
 
 unsigned short CGraphicManager::CountScreens() const
 {
-    return static_cast<unsigned short>(NSPlatform::CDisplayScreens::List().size());
+    // Work areas are asked of the server screen by screen: not for a count.
+    return static_cast<unsigned short>(NSPlatform::CDisplayScreens::List(false).size());
 }
 
 CScreenInfo CGraphicManager::GetScreenInfo(unsigned short index) const
@@ -175,7 +176,7 @@ CScreenInfo CGraphicManager::GetScreenInfo(unsigned short index) const
 
 unsigned short CGraphicManager::GetMainScreenIndex() const
 {
-    const auto screens = NSPlatform::CDisplayScreens::List();
+    const auto screens = NSPlatform::CDisplayScreens::List(false);
     for (size_t i = 0; i < screens.size(); ++i)
     {
         if (screens[i].mPrimary)
@@ -186,12 +187,18 @@ unsigned short CGraphicManager::GetMainScreenIndex() const
 
 uint8_t CGraphicManager::GetMainScreenBitDepth() const
 {
-    return GetScreenInfo(GetMainScreenIndex()).fBitDepth;
+    for (const auto& screen : NSPlatform::CDisplayScreens::List(false))
+        if (screen.mPrimary)
+            return static_cast<uint8_t>(std::clamp(screen.mDepth, 0, 255));
+    return 0;
 }
 
 CGlobalRect CGraphicManager::GetMainScreenRect() const
 {
-    return GetScreenInfo(GetMainScreenIndex()).fScreenRect;
+    for (const auto& screen : NSPlatform::CDisplayScreens::List(false))
+        if (screen.mPrimary)
+            return ToRect(screen.mBounds);
+    return CGlobalRect();
 }
 
 const CPalette* CGraphicManager::GetStandardPalette() const
