@@ -52,8 +52,40 @@ void CCanvasAttributeProxy::ApplyFont()
     port->TextFont(CDrawPort::GetFNum(fFont.GetName()));
     port->TextSize(fFont.GetSize());
     port->TextFace(fFont.GetStyle());
+    // Reading metrics loads and measures the font: most latches (a window's first
+    // paint among them) never ask for them.
+    fMetricsRead = false;
+}
+
+void CCanvasAttributeProxy::ReadMetrics() const
+{
+    if (fMetricsRead)
+        return;
+    fMetricsRead = true;
+    CDrawPort* port = GetPort();
+    if (port == nullptr)
+        return;
+    // The latched font's, even when someone else has set the port's font since.
+    const short font = port->GetTextFont();
+    const short size = port->GetTextSize();
+    const short face = port->GetTextFace();
+    const short latchedFont = CDrawPort::GetFNum(fFont.GetName());
+    const bool changed =
+        font != latchedFont || size != fFont.GetSize() || face != fFont.GetStyle();
+    if (changed)
+    {
+        port->TextFont(latchedFont);
+        port->TextSize(fFont.GetSize());
+        port->TextFace(fFont.GetStyle());
+    }
     SFontInfo info;
     port->GetFontInfo(&info);
+    if (changed)
+    {
+        port->TextFont(font);
+        port->TextSize(size);
+        port->TextFace(face);
+    }
     fAscent = info.mAscent;
     fDescent = info.mDescent;
     fWidMax = info.mWidMax;

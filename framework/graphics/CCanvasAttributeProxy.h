@@ -18,8 +18,8 @@ public:
     const CMacSuperPort& GetSuperPort() const { return fSuperPort; }
     CDrawPort* GetPort() const { return fSuperPort.GetPort(); }
 
-    // Nothing when equal to the latched font; else latch it, make the port current, set
-    // family, size and style and read the metrics.
+    // Nothing when equal to the latched font; else latch it, make the port current and
+    // set family, size and style (the metrics are read when first asked for).
     void MacLatchFont(const CFontSpec& font);
     // Nothing when equal to the latched colour; else latch it, make the port current and
     // set the foreground colour.
@@ -30,22 +30,41 @@ public:
 
     const CFontSpec& GetLatchedFont() const { return fFont; }
     const CRGBColor& GetLatchedForeColor() const { return fForeColor; }
-    short GetAscent() const { return fAscent; }
-    short GetDescent() const { return fDescent; }
-    short GetWidMax() const { return fWidMax; }
-    short GetLeading() const { return fLeading; }
+    // The latched font's metrics, read when first asked for.
+    short GetAscent() const
+    {
+        ReadMetrics();
+        return fAscent;
+    }
+    short GetDescent() const
+    {
+        ReadMetrics();
+        return fDescent;
+    }
+    short GetWidMax() const
+    {
+        ReadMetrics();
+        return fWidMax;
+    }
+    short GetLeading() const
+    {
+        ReadMetrics();
+        return fLeading;
+    }
 
 private:
     void ApplyFont();
+    void ReadMetrics() const;
 
     CMacSuperPort fSuperPort;
     // A sentinel no real font equals, so the first latch always applies.
     CFontSpec fFont{"xxx", 66};
     CRGBColor fForeColor;
-    short fAscent = 0;
-    short fDescent = 0;
-    short fWidMax = 0;
-    short fLeading = 0;
+    mutable bool fMetricsRead = true;
+    mutable short fAscent = 0;
+    mutable short fDescent = 0;
+    mutable short fWidMax = 0;
+    mutable short fLeading = 0;
 };
 
 } // namespace NSWayfarer

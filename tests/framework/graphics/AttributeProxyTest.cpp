@@ -27,8 +27,11 @@ TEST(AttributeProxy, RepeatedFontAndColourTouchNothing)
     EXPECT_EQ(c.Pixel(0, 0), 0u);
 
     c.DrawText(2, 20, "Hi", font, CRGBColor::kRed);
+    EXPECT_EQ(port->GetStateCallCount(), 1u + 3u) << "colour; family, size and style";
+    // The metrics are read once, by the first call that needs them.
+    c.DrawCentredText(&r, "x", font, CRGBColor::kRed);
     const unsigned long afterFirst = port->GetStateCallCount();
-    EXPECT_EQ(afterFirst, 1u + 4u) << "colour; family, size, style and metrics";
+    EXPECT_EQ(afterFirst, 1u + 3u + 1u);
     c.DrawText(2, 20, "Hi", font, CRGBColor::kRed);
     c.DrawRect(&r, CRGBColor::kRed);
     c.GetTextWidth("Hello", font);
@@ -38,7 +41,7 @@ TEST(AttributeProxy, RepeatedFontAndColourTouchNothing)
     c.DrawText(2, 20, "Hi", font, CRGBColor::kBlue);
     EXPECT_EQ(port->GetStateCallCount(), afterFirst + 1);
     c.DrawText(2, 20, "Hi", CFontSpec("Arial", 11, false, true, false), CRGBColor::kBlue);
-    EXPECT_EQ(port->GetStateCallCount(), afterFirst + 5);
+    EXPECT_EQ(port->GetStateCallCount(), afterFirst + 4);
     EXPECT_EQ(port->GetTextFace(), CFontSpec::kItalicBit);
     EXPECT_EQ(port->GetTextSize(), 11);
     EXPECT_EQ(CDrawPort::GetFontName(port->GetTextFont()), "Arial");
@@ -55,6 +58,16 @@ TEST(AttributeProxy, ResetReestablishesTheStateAfterDirectChanges)
     port->TextSize(40);
     port->PenMode(CDrawPort::kPatXor);
     port->TextMode(CDrawPort::kSrcCopy);
+
+    // The metrics are the latched font's even when asked for after the port's font
+    // was changed behind the proxy's back, and asking leaves the port's font alone.
+    const short ascent20 = proxy->GetAscent();
+    EXPECT_GT(ascent20, 15);
+    c.DrawText(0, 10, "a", CFontSpec("Arial", 30), CRGBColor::kGreen);
+    port->TextSize(8);
+    EXPECT_GT(proxy->GetAscent(), ascent20);
+    EXPECT_EQ(port->GetTextSize(), 8);
+    port->TextSize(40);
 
     proxy->Reset();
     EXPECT_TRUE(proxy->GetLatchedForeColor().IsEqual(CRGBColor::kBlack));
