@@ -17,6 +17,7 @@ struct SMonitorState
 {
     GVolumeMonitor* mMonitor = nullptr;
     gulong mHandler = 0;
+    guint mPendingStart = 0;
     uint16_t mDriveCount = 0;
 };
 
@@ -33,22 +34,37 @@ void OnMountAdded(GVolumeMonitor*, GMount* mount, gpointer)
     g_free(name);
 }
 
+gboolean StartWatching(gpointer)
+{
+    SMonitorState& state = State();
+    state.mPendingStart = 0;
+    state.mMonitor = g_volume_monitor_get();
+    if (state.mMonitor)
+        state.mHandler =
+            g_signal_connect(state.mMonitor, "mount-added", G_CALLBACK(OnMountAdded), nullptr);
+    return G_SOURCE_REMOVE;
+}
+
 } // namespace
 
 void CVolumeMonitor::Start()
 {
     SMonitorState& state = State();
-    if (state.mMonitor || !CDisplay::IsOpen())
+    if (state.mMonitor || state.mPendingStart != 0 || !CDisplay::IsOpen())
         return;
-    state.mMonitor = g_volume_monitor_get();
-    if (state.mMonitor)
-        state.mHandler =
-            g_signal_connect(state.mMonitor, "mount-added", G_CALLBACK(OnMountAdded), nullptr);
+    // The monitor loads modules and starts a thread: once the loop has nothing more
+    // urgent (the first window's frames), not on the way to them.
+    state.mPendingStart = g_idle_add_full(G_PRIORITY_LOW, StartWatching, nullptr, nullptr);
 }
 
 void CVolumeMonitor::Stop()
 {
     SMonitorState& state = State();
+    if (state.mPendingStart != 0)
+    {
+        g_source_remove(state.mPendingStart);
+        state.mPendingStart = 0;
+    }
     if (!state.mMonitor)
         return;
     g_signal_handler_disconnect(state.mMonitor, state.mHandler);
@@ -59,7 +75,7 @@ void CVolumeMonitor::Stop()
 
 bool CVolumeMonitor::IsRunning()
 {
-    return State().mMonitor != nullptr;
+    return State().mMonitor != nullptr || State().mPendingStart != 0;
 }
 
 void CVolumeMonitor::RecordMount(const std::string& name)

@@ -10,7 +10,8 @@ namespace NSPlatform
 class CVolumeMonitor
 {
 public:
-    // Watches the desktop's volume monitor; again is nothing. Needs the display open.
+    // Watches the desktop's volume monitor from the loop's first idle moment on;
+    // again is nothing. Needs the display open.
     static void Start();
     static void Stop();
     static bool IsRunning();
