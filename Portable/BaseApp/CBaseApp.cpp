@@ -182,6 +182,9 @@ void CBaseApp::CreateMainWindow()
         throw;
     }
     fMainWindow->Prime();
+    // Looking at the bus comes next and holds the loop for a moment (longer with many
+    // devices attached): the window is on the screen before that.
+    fMainWindow->WaitUntilOnScreen(kFirstFrameWaitMs);
 }
 
 std::string CBaseApp::ResourceFileName() const

@@ -42,6 +42,9 @@ public:
     static constexpr long kLowMemoryAlertID = 510007001;
     // The window's icon: its name in the icon theme and the file beside the program.
     static constexpr const char* kIconName = "kelt-podium-update";
+    // How long the bus waits for the main window to reach the screen (a window
+    // manager that never maps it must not keep the instrument from being found).
+    static constexpr int kFirstFrameWaitMs = 300;
 
     // Exit status of window mode.
     enum EExitCode

@@ -266,6 +266,11 @@ public:
     void Validate();
     const CRegion& GetUpdateRegion() const { return fUpdateRegion; }
     void ForcePaint();
+    // For a window just shown: draws what waits to be drawn and lets the window system
+    // put the window on the screen, for at most timeoutMs, before work that holds the
+    // main thread. Only the display's own events run meanwhile; the application's
+    // wait in its queue. True when the window is on the screen.
+    bool WaitUntilOnScreen(int timeoutMs);
     // Shows what was drawn into the window's store outside a paint (an off-screen blast).
     void MacPushToScreen(const CLocalRect& rect);
     void DrawComplete();

@@ -228,6 +228,14 @@ void CABCWindow::ForcePaint()
     port->SetClip(CRegion(kWideOpen));
 }
 
+bool CABCWindow::WaitUntilOnScreen(int timeoutMs)
+{
+    if (!fNativeWindow || !fNativeWindow->IsVisible())
+        return false;
+    ForcePaint();
+    return fNativeWindow->WaitUntilPresented(timeoutMs);
+}
+
 void CABCWindow::DrawComplete()
 {
     CLocalRect all(-32000, -32000, 32000, 32000);

@@ -628,6 +628,57 @@ bool CNativeWindow::IsVisible() const
     return gtk_widget_get_visible(fImpl->mWidget);
 }
 
+namespace
+{
+
+struct SPresentWait
+{
+    const CNativeWindow* mWindow = nullptr;
+    bool mPresented = false;
+    bool mTimedOut = false;
+};
+
+void OnAfterPaintWhileWaiting(GdkFrameClock*, gpointer data)
+{
+    auto* wait = static_cast<SPresentWait*>(data);
+    // A frame may only lay the window out; the one that painted the client counts.
+    if (wait->mWindow->GetPaintCount() > 0)
+        wait->mPresented = true;
+}
+
+gboolean OnPresentTimeout(gpointer data)
+{
+    static_cast<SPresentWait*>(data)->mTimedOut = true;
+    return G_SOURCE_REMOVE;
+}
+
+} // namespace
+
+bool CNativeWindow::WaitUntilPresented(int timeoutMs)
+{
+    if (GetPaintCount() > 0)
+        return true;
+    GdkFrameClock* clock = gtk_widget_get_frame_clock(fImpl->mWidget);
+    if (!clock || !gtk_widget_get_visible(fImpl->mWidget) || timeoutMs <= 0)
+        return false;
+    SPresentWait wait;
+    wait.mWindow = this;
+    const gulong handler =
+        g_signal_connect(clock, "after-paint", G_CALLBACK(OnAfterPaintWhileWaiting), &wait);
+    GSource* timeout = g_timeout_source_new(static_cast<guint>(timeoutMs));
+    g_source_set_callback(timeout, OnPresentTimeout, &wait, nullptr);
+    GMainContext* context = g_main_context_default();
+    g_source_attach(timeout, context);
+    // Only the toolkit's sources are in this context: the framework's events are
+    // recorded by them and wait in its queue until its loop runs.
+    while (!wait.mPresented && !wait.mTimedOut && !CDisplay::IsConnectionLost())
+        g_main_context_iteration(context, TRUE);
+    g_source_destroy(timeout);
+    g_source_unref(timeout);
+    g_signal_handler_disconnect(clock, handler);
+    return wait.mPresented;
+}
+
 SDisplayRect CNativeWindow::GetClientRect() const
 {
     // What was asked for last, corrected by what the window system reported since:

@@ -47,6 +47,11 @@ public:
     void Show();
     void Hide();
     bool IsVisible() const;
+    // For a window just shown: runs the display's own events (nothing of the
+    // application's queue) until the server has a frame with the client area
+    // painted, or timeoutMs has passed. True when the window is on the screen.
+    // Lets a program show its window before work that holds the main thread.
+    bool WaitUntilPresented(int timeoutMs);
 
     // Global rectangles. The frame includes the window manager's decoration as far
     // as it has told us (none before the window was first shown, or without one).

@@ -67,6 +67,28 @@ TEST_F(NativeWindowTest, WindowShowsWhatWasDrawnIntoItsStoreBeforeAndAfterShowin
     EXPECT_EQ(PixelAt(pixels, 200, 5, 110), 0x0000FFu);
 }
 
+TEST_F(NativeWindowTest, WaitUntilPresentedReturnsWithTheStoreOnTheScreenAndEventsKept)
+{
+    CNativeWindow window(CNativeWindow::kDocument, "presented", {120, 90, 280, 190});
+    // Not shown: nothing to wait for.
+    EXPECT_FALSE(window.WaitUntilPresented(1000));
+    Fill(window, {0, 0, 160, 100}, 1, 0, 0);
+    SEventRecord mine;
+    mine.mWhat = kDiskEvent;
+    CDisplay::PostEvent(mine);
+    window.Show();
+    ASSERT_TRUE(window.WaitUntilPresented(5000));
+    EXPECT_GT(window.GetPaintCount(), 0u);
+    // Nothing was taken from the application's queue meanwhile.
+    EXPECT_TRUE(CDisplay::HasEvent(MaskForKind(kDiskEvent)));
+    CDisplay::Sync();
+    std::vector<uint8_t> pixels = ReadWindowPixels(window.GetXID(), 160, 100);
+    ASSERT_FALSE(pixels.empty()) << "import could not read the window";
+    EXPECT_EQ(PixelAt(pixels, 160, 80, 50), 0xFF0000u);
+    // Once on the screen, asking again returns at once.
+    EXPECT_TRUE(window.WaitUntilPresented(1));
+}
+
 TEST_F(NativeWindowTest, ClientRectIsGlobalAndMovesAndResizesWithTheStore)
 {
     CNativeWindow window(CNativeWindow::kDialog, "placed", {120, 90, 280, 190});
