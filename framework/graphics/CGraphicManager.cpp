@@ -12,6 +12,7 @@
 
 #include <algorithm>
 #include <climits>
+#include <optional>
 
 namespace NSWayfarer
 {
@@ -44,6 +45,16 @@ unsigned char MainScreenDepth()
                               ? CGraphicManager::gGraphicMgr->GetMainScreenBitDepth()
                               : 0;
     return depth != 0 ? depth : 32;
+}
+
+// The primary screen without its work area, which costs the server a question per
+// screen; none when there is no screen.
+std::optional<NSPlatform::CDisplayScreens::SScreen> PrimaryScreen()
+{
+    for (const auto& screen : NSPlatform::CDisplayScreens::List(false))
+        if (screen.mPrimary)
+            return screen;
+    return std::nullopt;
 }
 
 unsigned char ScaledSize(int px, int numerator, int denominator)
@@ -187,18 +198,14 @@ unsigned short CGraphicManager::GetMainScreenIndex() const
 
 uint8_t CGraphicManager::GetMainScreenBitDepth() const
 {
-    for (const auto& screen : NSPlatform::CDisplayScreens::List(false))
-        if (screen.mPrimary)
-            return static_cast<uint8_t>(std::clamp(screen.mDepth, 0, 255));
-    return 0;
+    const auto screen = PrimaryScreen();
+    return screen ? static_cast<uint8_t>(std::clamp(screen->mDepth, 0, 255)) : 0;
 }
 
 CGlobalRect CGraphicManager::GetMainScreenRect() const
 {
-    for (const auto& screen : NSPlatform::CDisplayScreens::List(false))
-        if (screen.mPrimary)
-            return ToRect(screen.mBounds);
-    return CGlobalRect();
+    const auto screen = PrimaryScreen();
+    return screen ? ToRect(screen->mBounds) : CGlobalRect();
 }
 
 const CPalette* CGraphicManager::GetStandardPalette() const
