@@ -5,6 +5,7 @@
 #include "platform/display/DisplayGdk.h"
 
 #include <gdk/gdkx.h>
+#include <pango/pangocairo.h>
 #include <glib-unix.h>
 
 #include <algorithm>
@@ -154,6 +155,10 @@ bool CDisplay::Open()
     if (!gtk_init_check(nullptr, nullptr))
         return false;
     state.mOpen = true;
+    // Creating the font map starts reading the font configuration on a thread of
+    // its own; started now, it is done while the toolkit loads its theme for the
+    // first window instead of holding up the first text that window measures.
+    pango_cairo_font_map_get_default();
     if (GdkDisplay* display = gdk_display_get_default(); GDK_IS_X11_DISPLAY(display))
     {
         XSetIOErrorHandler(OnConnectionLost);
@@ -250,19 +255,22 @@ void CDisplay::Stamp(SEventRecord& event)
     if (!IsOpen())
         return;
     GdkDevice* pointer = DisplayPointerDevice();
-    GdkDisplay* display = gdk_display_get_default();
-    GdkModifierType mask = static_cast<GdkModifierType>(0);
-    if (pointer)
+    if (!pointer)
     {
-        gint x = 0;
-        gint y = 0;
-        gdk_window_get_device_position(gdk_get_default_root_window(), pointer, &x, &y, &mask);
-        event.mWhereH = static_cast<int16_t>(std::clamp(x, SHRT_MIN, SHRT_MAX));
-        event.mWhereV = static_cast<int16_t>(std::clamp(y, SHRT_MIN, SHRT_MAX));
+        GdkKeymap* keymap = gdk_keymap_get_for_display(gdk_display_get_default());
+        event.mModifiers = ModifierWordFromState(gdk_keymap_get_modifier_state(keymap));
+        return;
     }
-    guint state = gdk_keymap_get_modifier_state(gdk_keymap_get_for_display(display));
-    state |= mask & (GDK_BUTTON1_MASK | GDK_BUTTON2_MASK | GDK_BUTTON3_MASK);
-    event.mModifiers = ModifierWordFromState(state);
+    // The pointer's state carries the modifier keys as well as the buttons, so one
+    // question to the server answers both; asking the keymap instead would load the
+    // whole keyboard map (several round trips) for the first stamped event.
+    gint x = 0;
+    gint y = 0;
+    GdkModifierType mask = static_cast<GdkModifierType>(0);
+    gdk_window_get_device_position(gdk_get_default_root_window(), pointer, &x, &y, &mask);
+    event.mWhereH = static_cast<int16_t>(std::clamp(x, SHRT_MIN, SHRT_MAX));
+    event.mWhereV = static_cast<int16_t>(std::clamp(y, SHRT_MIN, SHRT_MAX));
+    event.mModifiers = ModifierWordFromState(mask);
 }
 
 void CDisplay::CatchQuitSignals()

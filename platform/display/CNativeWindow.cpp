@@ -318,15 +318,28 @@ struct CNativeWindow::SImpl
 
     // The window manager (or the server) placed the window: a move the framework did
     // not ask for is reported; sizes are reported when the client area is allocated.
-    static gboolean OnConfigure(GtkWidget*, GdkEventConfigure*, gpointer data)
+    static gboolean OnConfigure(GtkWidget*, GdkEventConfigure* configure, gpointer data)
     {
         auto* self = static_cast<SImpl*>(data);
         GdkWindow* gdkWindow = gtk_widget_get_window(self->mClient);
         if (!gdkWindow)
             return FALSE;
-        gint x = 0;
-        gint y = 0;
-        gdk_window_get_origin(gdkWindow, &x, &y);
+        // The toolkit has already put the frame's place on the screen into the event;
+        // the client area's offset inside the frame is known here. Asking the server
+        // for the origin instead costs a round trip for every move.
+        gint x = configure->x;
+        gint y = configure->y;
+        GdkWindow* inner = gdkWindow;
+        for (; inner && inner != configure->window; inner = gdk_window_get_parent(inner))
+        {
+            gint dx = 0;
+            gint dy = 0;
+            gdk_window_get_position(inner, &dx, &dy);
+            x += dx;
+            y += dy;
+        }
+        if (!inner)
+            gdk_window_get_origin(gdkWindow, &x, &y);
         SDisplayRect& known = self->mRequested;
         if (x == known.mLeft && y == known.mTop)
             return FALSE;

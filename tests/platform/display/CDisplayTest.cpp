@@ -5,6 +5,7 @@
 
 #include "DisplayTestSupport.h"
 
+#include <X11/extensions/XTest.h>
 #include <gtest/gtest.h>
 
 #include <atomic>
@@ -70,6 +71,29 @@ TEST_F(DisplayTest, ShiftKeyPressRepeatAndReleaseArriveAsKeyRecords)
     SEventRecord up = Next(MaskForKind(kKeyUp));
     EXPECT_EQ(up.mMessage, (uint32_t(kKeycodeA) << 8) | 'a');
     EXPECT_EQ(up.mModifiers & (kShiftKey | kCmdKey), kCmdKey);
+}
+
+TEST_F(DisplayTest, StampedRecordsCarryThePointerAndTheKeysHeldNow)
+{
+    Display* server = XOpenDisplay(nullptr);
+    ASSERT_NE(server, nullptr);
+    const KeyCode shift = XKeysymToKeycode(server, 0xFFE1); // Shift_L
+    XTestFakeMotionEvent(server, -1, 123, 145, CurrentTime);
+    XTestFakeKeyEvent(server, shift, True, CurrentTime);
+    XSync(server, False);
+    SEventRecord held;
+    CDisplay::Stamp(held);
+    XTestFakeKeyEvent(server, shift, False, CurrentTime);
+    XSync(server, False);
+    SEventRecord released;
+    CDisplay::Stamp(released);
+    XCloseDisplay(server);
+
+    EXPECT_EQ(held.mWhereH, 123);
+    EXPECT_EQ(held.mWhereV, 145);
+    EXPECT_EQ(held.mModifiers & (kShiftKey | kCmdKey | kOptionKey), kShiftKey);
+    EXPECT_TRUE(held.mModifiers & kButtonState) << "no button is down";
+    EXPECT_EQ(released.mModifiers & kShiftKey, 0);
 }
 
 TEST_F(DisplayTest, ClicksArriveWithGlobalPositionAndRightButtonIsTheControlClick)

@@ -3,6 +3,7 @@
 
 #include "DisplayTestSupport.h"
 
+#include <X11/Xlib.h>
 #include <cairo.h>
 #include <gtest/gtest.h>
 
@@ -219,6 +220,40 @@ TEST_F(NativeWindowTest, FrameHoldsTheClientAreaWhereTheWindowManagerDecorates)
     EXPECT_GE(frame.mRight, client.mRight);
     EXPECT_GE(frame.mBottom, client.mBottom);
     EXPECT_EQ(plain.GetFrameRect(), plain.GetClientRect());
+}
+
+TEST_F(NativeWindowTest, MovedByTheWindowManagerReportsTheClientAreaWhereTheServerHasIt)
+{
+    if (!FixtureHasWindowManager())
+        GTEST_SKIP() << "the fixture runs no window manager";
+    CNativeWindow window(CNativeWindow::kDocument, "moved", {300, 200, 460, 300});
+    window.Show();
+    ASSERT_TRUE(PumpUntil([&] { return window.GetPaintCount() > 0; }));
+    ASSERT_TRUE(PumpUntil([&] { return window.GetFrameRect() != window.GetClientRect(); }));
+    CDisplay::FlushEvents(kEveryEventMask);
+
+    // Moved by someone else than the framework: the window manager places the frame.
+    Display* server = XOpenDisplay(nullptr);
+    ASSERT_NE(server, nullptr);
+    XMoveWindow(server, window.GetXID(), 420, 260);
+    XSync(server, False);
+    bool reported = false;
+    ASSERT_TRUE(PumpUntil(
+        [&]
+        {
+            SEventRecord event;
+            while (CDisplay::GetNextEvent(MaskForKind(kWindowFrameEvent), event))
+                reported = reported || (event.mMessage == 4 && event.mWindow == &window);
+            return reported;
+        }));
+    int left = 0;
+    int top = 0;
+    Window child = 0;
+    XTranslateCoordinates(server, window.GetXID(), DefaultRootWindow(server), 0, 0, &left, &top,
+                          &child);
+    XCloseDisplay(server);
+    EXPECT_NE(left, 300);
+    EXPECT_EQ(window.GetClientRect(), (SDisplayRect{left, top, left + 160, top + 100}));
 }
 
 } // namespace
