@@ -5,7 +5,6 @@
 #include "platform/display/DisplayGdk.h"
 
 #include <gdk/gdkx.h>
-#include <pango/pangocairo.h>
 #include <glib-unix.h>
 
 #include <algorithm>
@@ -155,10 +154,6 @@ bool CDisplay::Open()
     if (!gtk_init_check(nullptr, nullptr))
         return false;
     state.mOpen = true;
-    // Creating the font map starts reading the font configuration on a thread of
-    // its own; started now, it is done while the toolkit loads its theme for the
-    // first window instead of holding up the first text that window measures.
-    pango_cairo_font_map_get_default();
     if (GdkDisplay* display = gdk_display_get_default(); GDK_IS_X11_DISPLAY(display))
     {
         XSetIOErrorHandler(OnConnectionLost);

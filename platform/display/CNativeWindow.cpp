@@ -6,6 +6,7 @@
 #include "platform/display/NativeWindowGtk.h"
 
 #include <gdk/gdkx.h>
+#include <pango/pangocairo.h>
 
 #include <algorithm>
 #include <climits>
@@ -492,6 +493,10 @@ CNativeWindow::CNativeWindow(EKind kind, const std::string& title, const SDispla
     impl.mOwner = this;
     impl.mKind = kind;
     impl.mRequested = clientRect;
+    // Creating the font map starts reading the font configuration on a thread of
+    // its own: started before the first window, it is done while the toolkit loads
+    // its theme for that window instead of holding up the first text it measures.
+    pango_cairo_font_map_get_default();
     GtkWidget* widget = gtk_window_new(GTK_WINDOW_TOPLEVEL);
     impl.mWidget = widget;
     g_object_ref_sink(widget);
